@@ -1,0 +1,26 @@
+// The running display: composition, marquee, title window and its hook.
+#pragma once
+#include <windows.h>
+
+struct VisModule;
+
+int __cdecl VisInit(VisModule* module);
+int __cdecl VisRender(VisModule* module);
+void __cdecl VisQuit(VisModule* module);
+
+// With a module the appearance is reloaded from the settings file first.
+void ComposeTitle(const VisModule* module);
+void ScrollTick();
+// Copies the visible slice of the surface, closing the ring, to `dc`.
+void PresentSurface(HDC dc, int width, int height);
+
+LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Millisecond tick from the performance counter, wrapping like GetTickCount.
+DWORD TickMs();
+
+struct WindowStyle {
+    DWORD style;
+    DWORD exStyle;
+};
+extern const WindowStyle StyleTable[3];

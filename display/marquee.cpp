@@ -1,0 +1,34 @@
+// The frame callback and the clock-driven marquee.
+#include "display/display.h"
+#include "display/marquee_rules.h"
+#include "plugin/display_state.h"
+
+int __cdecl VisRender(VisModule* module) {
+    // Cleared before composing, so a title change during it is not lost.
+    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0) ComposeTitle(module);
+    ScrollTick();
+    return 0;
+}
+
+void PresentSurface(HDC dc, int width, int height) {
+    const DisplayState& s = g_state;
+    if (!dc || !s.memDC) return;
+    RingPiece pieces[2];
+    const int n = RingPieces(s.scrollOffset, width, s.textExtent.cx, pieces);
+    for (int i = 0; i < n; ++i)
+        BitBlt(dc, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
+}
+
+void ScrollTick() {
+    DisplayState& s = g_state;
+    if (s.screenW >= s.textExtent.cx || !s.scrollEnabled || !TitleWindowLive()) return;
+    MarqueeInput in = {TickMs(), s.scrollInterval, s.scrollStep, s.textExtent.cx};
+    int32_t offset = s.scrollOffset;
+    uint32_t clock = s.scrollClock;
+    if (!AdvanceMarquee(in, &offset, &clock)) return;
+    s.scrollOffset = offset;
+    s.scrollClock = clock;
+    HDC dc = GetDC(s.titleWnd);
+    PresentSurface(dc, s.screenW, s.screenH);
+    ReleaseDC(s.titleWnd, dc);
+}

@@ -1,0 +1,51 @@
+// The one static record of settings and run-time state shared by every part.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+
+typedef LOGFONTA FontSpec;
+
+struct DisplayState {
+    // placement
+    int screenX, screenY;
+    int screenW, screenH;  // outer size of the title window
+    int styleIndex;
+
+    // appearance
+    FontSpec font;
+    COLORREF bkColor;
+    int scrollStep;      // pixels per step
+    int scrollInterval;  // milliseconds per step
+    int scrollEnabled;
+    COLORREF bkCustomColors[16];
+    COLORREF textCustomColors[16];
+    CHOOSEFONTA fontDialog;  // rgbColors doubles as the text colour
+
+    // run time
+    HWND hostWnd;
+    HWND titleWnd;  // stale after the user closes the window, until VisQuit
+    int titleWndDestroyed;
+    HDC memDC;
+    HBITMAP surfaceBitmap;
+    HBITMAP savedBitmap;
+    HHOOK hookHandle;
+    char titleText[512];
+    SIZE textExtent;  // width includes the scrolling gap
+    int scrollOffset;
+    DWORD scrollClock;
+    volatile LONG redrawRequested;
+    volatile LONG fontLock;  // guards `font` between the dialog and the display thread
+};
+
+extern DisplayState g_state;
+
+inline COLORREF& TextColor() { return g_state.fontDialog.rgbColors; }
+
+// The settings dialog may write `font` while the display thread composes from it.
+void LockFont();
+void UnlockFont();
+
+// The title window exists and the user has not closed it.
+inline bool TitleWindowLive() { return g_state.titleWnd != NULL && !g_state.titleWndDestroyed; }
+
+inline void RequestRedraw() { InterlockedExchange(&g_state.redrawRequested, 1); }

@@ -1,0 +1,26 @@
+#!/bin/bash
+# Runs every test: the native rules, then the Windows programs under Wine.
+# Ends with one line "N passed, N failed" and fails if anything failed.
+set -u
+build=${1:-build}
+passed=0; failed=0
+
+count() {  # adds ctest's "x tests failed out of y" to the totals
+    local line total bad
+    line=$(grep -E 'tests failed out of [0-9]+' "$1" | tail -n 1)
+    if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
+    bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + total - bad)); failed=$((failed + bad))
+}
+
+log=$(mktemp -d)
+(cd "$build/native" && ctest --output-on-failure -j2) 2>&1 | tee "$log/native"
+count "$log/native"
+scripts/wine-session.sh "$build/win32" \
+    bash -c "cd '$build/win32' && ctest --output-on-failure -j2" 2>&1 | tee "$log/win32"
+count "$log/win32"
+rm -rf "$log"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,14 @@
+// "plugin.ini" beside the library: the placement and appearance groups.
+#pragma once
+#include <windows.h>
+
+struct VisModule;
+
+// False when the library's path is too long to name the file safely;
+// then nothing is read or written.
+bool SettingsPath(const VisModule* module, char* path /* MAX_PATH bytes */);
+
+void LoadPlacement(const VisModule* module);
+void SavePlacement(const VisModule* module);
+void LoadAppearance(const VisModule* module);
+void SaveAppearance(const VisModule* module);

@@ -1,0 +1,23 @@
+// Platform-free rules of the settings file: where it lives and how stored
+// values are taken back into memory.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+const char kSettingsFileName[] = "plugin.ini";
+const int kMaxScreenCoordinate = 10000;
+const int kStyleCount = 3;
+
+// Replaces everything after the last backslash of `libraryPath` with
+// "plugin.ini" (the bare name when there is no backslash). Returns false,
+// leaving `out` empty, when the result does not fit in `outSize` bytes.
+bool BuildSettingsPath(const char* libraryPath, char* out, size_t outSize);
+
+// A stored coordinate beyond 10000 is off every screen: back to 0.
+inline int32_t ClampScreenCoordinate(int32_t v) { return v > kMaxScreenCoordinate ? 0 : v; }
+
+// Frame styles outside the table fall back to the first one.
+inline int32_t StyleIndexOrZero(int32_t v) { return v >= 0 && v < kStyleCount ? v : 0; }
+
+// Byte-wide font fields keep the low 8 bits of what was stored.
+inline uint8_t LowByte(uint32_t v) { return static_cast<uint8_t>(v & 0xFFu); }

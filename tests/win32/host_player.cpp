@@ -1,0 +1,312 @@
+#include "host_player.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+// ---- files ----
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string MakeTempFolder() {
+    static LONG serial = 0;
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    for (;;) {
+        char name[MAX_PATH];
+        snprintf(name, sizeof name, "%smirn-%lu-%ld-%lu", base, GetCurrentProcessId(), InterlockedIncrement(&serial),
+                 GetTickCount());
+        if (CreateDirectoryA(name, nullptr)) return std::string(name) + "\\";
+    }
+}
+
+void RemoveTree(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> SectionLines(const std::string& path, const std::string& section) {
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const std::string& line : ReadLines(path)) {
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + section + "]";
+            continue;
+        }
+        if (inside && !line.empty()) out.push_back(line);
+    }
+    return out;
+}
+
+// ---- the plug-in copy ----
+
+PluginCopy LoadPlugin(const char* ini) {
+    PluginCopy p;
+    p.folder = MakeTempFolder();
+    p.dllPath = p.folder + "vis_mirn.dll";
+    p.iniPath = p.folder + "plugin.ini";
+    CopyFileA((ProgramFolder() + "vis_mirn.dll").c_str(), p.dllPath.c_str(), FALSE);
+    if (ini) WriteTextFile(p.iniPath, ini);
+    p.dll = LoadLibraryA(p.dllPath.c_str());
+    if (!p.dll) return p;
+    typedef VisHeader*(__cdecl * GetHeader)(void);
+    GetHeader get = (GetHeader)(void*)GetProcAddress(p.dll, "winampVisGetHeader");
+    p.header = get ? get() : nullptr;
+    p.module = p.header ? p.header->getModule(0) : nullptr;
+    return p;
+}
+
+void UnloadPlugin(PluginCopy* p) {
+    if (p->dll) FreeLibrary(p->dll);
+    p->dll = nullptr;
+    p->header = nullptr;
+    p->module = nullptr;
+    if (!p->folder.empty()) RemoveTree(p->folder);
+    p->folder.clear();
+}
+
+// ---- screen ----
+
+COLORREF WindowPixel(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+int CountGdiObjects() {
+    int n = 0;
+    for (UINT_PTR i = 1; i <= 0xFFFF; ++i)
+        if (GetObjectType((HGDIOBJ)i)) ++n;
+    return n;
+}
+
+// ---- the player ----
+
+namespace {
+const char kMainClass[] = "MirnTestPlayer";
+const UINT kRun = WM_APP + 1;  // lParam: std::function<void()>*
+HostPlayer* g_player = nullptr;  // the main window's procedure finds it here
+}  // namespace
+
+LRESULT CALLBACK HostPlayer::MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSCHAR:
+        if (g_player) {
+            MSG m = {};
+            m.hwnd = hwnd;
+            m.message = message;
+            m.wParam = wParam;
+            m.lParam = lParam;
+            g_player->hostMessages.push_back(m);
+        }
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+HostPlayer::HostPlayer(const char* title, const char* ini, VisModule* linked, RECT r) {
+    g_player = this;
+    plugin = LoadPlugin(ini);
+    module = linked ? linked : plugin.module;
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kMainClass;
+    wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
+    RegisterClassA(&wc);
+    main = CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    if (module) {
+        module->hostWindow = main;
+        module->instance = plugin.dll;
+    }
+
+    ready_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    displayThread_ = CreateThread(nullptr, 0, DisplayMain, this, 0, &displayId_);
+    WaitForSingleObject(ready_, INFINITE);  // its queue exists
+    Pump(20);
+}
+
+HostPlayer::~HostPlayer() {
+    SetAutoFrames(false);
+    if (started_) Stop();
+    PostThreadMessageA(displayId_, WM_APP + 2, 0, 0);  // leave
+    while (MsgWaitForMultipleObjects(1, &displayThread_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) Pump(0);
+    CloseHandle(displayThread_);
+    CloseHandle(ready_);
+    CloseHandle(done_);
+    DestroyWindow(main);
+    UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
+    UnloadPlugin(&plugin);
+    g_player = nullptr;
+}
+
+DWORD WINAPI HostPlayer::DisplayMain(void* arg) {
+    HostPlayer* self = (HostPlayer*)arg;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    SetEvent(self->ready_);
+    for (;;) {
+        DWORD wait = self->autoFrames_ ? (DWORD)self->module->delayMs : INFINITE;
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT) == WAIT_TIMEOUT) {
+            self->module->render(self->module);
+            continue;
+        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.hwnd == nullptr && msg.message == WM_QUIT) {
+                InterlockedIncrement(&self->quitCount_);
+                continue;
+            }
+            if (msg.hwnd == nullptr && msg.message == WM_APP + 2) return 0;
+            if (msg.hwnd == nullptr && msg.message == kRun) {
+                (*(std::function<void()>*)msg.lParam)();
+                SetEvent(self->done_);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void HostPlayer::Pump(int ms) {
+    DWORD end = GetTickCount() + (DWORD)ms;
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (ms > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while ((LONG)(GetTickCount() - end) < 0);
+}
+
+void HostPlayer::WaitFor(HANDLE handle) {
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) Pump(0);
+}
+
+void HostPlayer::OnDisplay(const std::function<void()>& work) {
+    std::function<void()> copy = work;
+    PostThreadMessageA(displayId_, kRun, 0, (LPARAM)&copy);
+    WaitFor(done_);
+}
+
+void HostPlayer::SetTitle(const char* title) { SetWindowTextA(main, title); }
+
+int HostPlayer::Start() {
+    int rc = -1;
+    OnDisplay([&] { rc = module->start(module); });
+    started_ = rc == 0;
+    return rc;
+}
+
+void HostPlayer::Frame(int count) {
+    OnDisplay([&] {
+        for (int i = 0; i < count; ++i) module->render(module);
+    });
+}
+
+void HostPlayer::Stop() {
+    OnDisplay([&] { module->stop(module); });
+    started_ = false;
+}
+
+void HostPlayer::SetAutoFrames(bool on) {
+    InterlockedExchange(&autoFrames_, on ? 1 : 0);
+    OnDisplay([] {});  // wakes the loop to take the new wait
+}
+
+namespace {
+struct DriveArgs {
+    const std::function<void()>* drive;
+};
+DWORD WINAPI DriveMain(void* arg) {
+    (*((DriveArgs*)arg)->drive)();
+    return 0;
+}
+}  // namespace
+
+void HostPlayer::Configure(const std::function<void()>& drive) {
+    DriveArgs args = {&drive};
+    HANDLE driver = CreateThread(nullptr, 0, DriveMain, &args, 0, nullptr);
+    module->configure(module);
+    WaitFor(driver);
+    CloseHandle(driver);
+}
+
+HWND HostPlayer::TitleWindow() const {
+    struct Find {
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM p) {
+            char cls[32];
+            GetClassNameA(w, cls, sizeof cls);
+            if (lstrcmpA(cls, "MirnVis") == 0) {
+                ((Find*)p)->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } f = {nullptr};
+    EnumThreadWindows(displayId_, Find::Each, (LPARAM)&f);
+    return f.found;
+}
+
+HWND WaitForDialog(const char* caption, int ms) {
+    DWORD end = GetTickCount() + (DWORD)ms;
+    do {
+        HWND w = FindWindowA("#32770", caption);
+        if (w) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+        }
+        Sleep(10);
+    } while ((LONG)(GetTickCount() - end) < 0);
+    return nullptr;
+}

@@ -1,0 +1,93 @@
+// A stand-in for the player: a main window whose title the test sets, the
+// plug-in loaded from a fresh temporary folder (so its plugin.ini is the
+// test's own), and a display thread that calls the module's callbacks and
+// pumps its messages, as the player's visualisation thread does.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plugin/vis_api.h"
+
+// ---- files ----
+std::string MakeTempFolder();
+void RemoveTree(const std::string& path);
+void WriteTextFile(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+// The file's lines without their CR LF; empty when there is no file.
+std::vector<std::string> ReadLines(const std::string& path);
+// "Key=value" lines of the file, in order, for one section.
+std::vector<std::string> SectionLines(const std::string& path, const std::string& section);
+// Folder of the running test program, where the built DLL sits too.
+std::string ProgramFolder();
+
+// ---- the plug-in copy ----
+struct PluginCopy {
+    std::string folder;  // temporary, removed by UnloadPlugin
+    std::string dllPath;
+    std::string iniPath;
+    HMODULE dll = nullptr;
+    VisHeader* header = nullptr;
+    VisModule* module = nullptr;
+};
+// Copies vis_mirn.dll into a new folder and loads it; `ini`, when given, is
+// written as its plugin.ini first.
+PluginCopy LoadPlugin(const char* ini = nullptr);
+void UnloadPlugin(PluginCopy* plugin);
+
+// ---- screen ----
+COLORREF WindowPixel(HWND window, int x, int y);  // client coordinates
+// Live GDI objects of this process (counts Wine's handle table).
+int CountGdiObjects();
+
+// ---- the player ----
+class HostPlayer {
+public:
+    // `linked`: a module record compiled into the test itself, run with the
+    // copied DLL's instance (for tests that look at the state behind it).
+    explicit HostPlayer(const char* title = "1. Artist - Song - Winamp", const char* ini = nullptr,
+                        VisModule* linked = nullptr, RECT mainRect = {100, 100, 500, 220});
+    ~HostPlayer();
+
+    PluginCopy plugin;
+    VisModule* module;
+    HWND main = nullptr;
+
+    void SetTitle(const char* title);  // through WM_SETTEXT, as the player does
+    int Start();                       // VisInit on the display thread
+    void Frame(int count = 1);         // VisRender
+    void Stop();                       // VisQuit
+    bool running() const { return started_; }
+    // Renders every delayMs on the display thread until switched off.
+    void SetAutoFrames(bool on);
+    // Runs `work` on the display thread and waits, pumping this thread.
+    void OnDisplay(const std::function<void()>& work);
+    // Calls VisConfig on this thread while `drive` runs on a helper thread.
+    void Configure(const std::function<void()>& drive);
+    // Pumps this thread's messages for about `ms`.
+    void Pump(int ms);
+    HWND TitleWindow() const;
+    DWORD displayThreadId() const { return displayId_; }
+
+    // What reached the main window (keys, characters) and the display thread.
+    std::vector<MSG> hostMessages;
+    int quitMessages() const { return quitCount_; }
+
+private:
+    static DWORD WINAPI DisplayMain(void* self);
+    static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
+    void WaitFor(HANDLE handle);
+
+    HANDLE displayThread_ = nullptr;
+    DWORD displayId_ = 0;
+    HANDLE ready_ = nullptr;
+    HANDLE done_ = nullptr;
+    volatile LONG autoFrames_ = 0;
+    volatile LONG quitCount_ = 0;
+    bool started_ = false;
+};
+
+// Finds a top-level dialog of this process by caption, waiting up to `ms`.
+HWND WaitForDialog(const char* caption, int ms = 5000);

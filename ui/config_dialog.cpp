@@ -1,0 +1,155 @@
+// The settings dialog: font, colours and the marquee's speed.
+#include "ui/config_dialog.h"
+
+#include <commdlg.h>
+
+#include "plugin/display_state.h"
+#include "plugin/vis_api.h"
+#include "resources/resource_ids.h"
+#include "settings/settings.h"
+#include "ui/dialog_rules.h"
+
+static const int kTextLimit = 80;
+
+void __cdecl VisConfig(VisModule* module) {
+    LoadAppearance(module);
+    INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG), module->hostWindow,
+                                     ConfigDlgProc, (LPARAM)module);
+    // -1 (no dialog) counts as OK, as the values in memory are kept.
+    if (result != 0)
+        SaveAppearance(module);
+    else
+        LoadAppearance(module);
+    RequestRedraw();
+}
+
+static void SetItemNumber(HWND dialog, int id, int value) {
+    char text[32];
+    wsprintfA(text, "%d", value);
+    SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+static int ReadItemNumber(HWND dialog, int id) {
+    char text[kTextLimit] = "";
+    GetDlgItemTextA(dialog, id, text, kTextLimit);
+    return ParseDecimal(text);
+}
+
+void ReadScrollControls(HWND dialog) {
+    g_state.scrollEnabled = SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    g_state.scrollStep = ReadItemNumber(dialog, IDC_SCROLL_STEP);
+    g_state.scrollInterval = ReadItemNumber(dialog, IDC_SCROLL_INTERVAL);
+}
+
+static void ShowFaceName(HWND dialog, const char* face) {
+    SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
+}
+
+static void InitDialog(HWND dialog) {
+    LockFont();
+    char face[LF_FACESIZE];
+    lstrcpynA(face, g_state.font.lfFaceName, LF_FACESIZE);
+    UnlockFont();
+    ShowFaceName(dialog, face);
+    SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_SETCHECK, g_state.scrollEnabled ? BST_CHECKED : BST_UNCHECKED,
+                        0);
+    SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
+    SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
+
+    RECT desktop, box;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(dialog, &box);
+    Point at = CentreOrigin(desktop.right - desktop.left, desktop.bottom - desktop.top, box.right - box.left,
+                            box.bottom - box.top);
+    SetWindowPos(dialog, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE);
+}
+
+// The picker edits a copy, handed to the display under the font lock, so a
+// composition never reads a half-written record.
+static void PickFont(HWND dialog) {
+    const COLORREF textColor = TextColor();
+    LockFont();
+    FontSpec picked = g_state.font;
+    UnlockFont();
+
+    CHOOSEFONTA& cf = g_state.fontDialog;
+    cf.lStructSize = sizeof(CHOOSEFONTA);
+    cf.hwndOwner = dialog;
+    cf.hDC = NULL;
+    cf.lpLogFont = &picked;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+    cf.rgbColors = 0;
+    if (ChooseFontA(&cf)) {
+        picked.lfFaceName[LF_FACESIZE - 1] = '\0';
+        LockFont();
+        g_state.font = picked;
+        UnlockFont();
+        ShowFaceName(dialog, picked.lfFaceName);
+    }
+    cf.lpLogFont = &g_state.font;  // never left pointing at this frame
+    TextColor() = textColor;
+}
+
+static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof(CHOOSECOLORA);
+    cc.hwndOwner = dialog;
+    cc.rgbResult = *color;
+    cc.lpCustColors = customColors;
+    cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
+    if (ChooseColorA(&cc)) *color = cc.rgbResult;
+}
+
+static void Apply(HWND dialog) {
+    ReadScrollControls(dialog);
+    // The handle stays stale after the user closed the window.
+    if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
+    const VisModule* module = (const VisModule*)(LONG_PTR)GetWindowLongA(g_state.titleWnd, GWL_USERDATA);
+    if (!module) return;
+    SaveAppearance(module);
+    RequestRedraw();
+}
+
+static INT_PTR OnCommand(HWND dialog, WPARAM command) {
+    switch (command) {
+    case IDOK:
+        ReadScrollControls(dialog);
+        EndDialog(dialog, 1);
+        return 1;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        return 1;
+    case IDC_FONT_BUTTON:
+        PickFont(dialog);
+        return 1;
+    case IDC_BACK_COLOR:
+        PickColor(dialog, &g_state.bkColor, g_state.bkCustomColors);
+        return 1;
+    case IDC_TEXT_COLOR:
+        PickColor(dialog, &TextColor(), g_state.textCustomColors);
+        return 1;
+    case IDC_ABOUT: {
+        const VisModule* module = (const VisModule*)GetWindowLongPtrA(dialog, DWLP_USER);
+        DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDlgProc, 0);
+        return 1;
+    }
+    case IDC_APPLY:
+        Apply(dialog);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        InitDialog(dialog);
+        return 1;
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam);
+    default:
+        return 0;
+    }
+}
