@@ -1,2 +1,632 @@
+// The preview player: plays the player's part for a visualisation plug-in so
+// it can be tried without the player. A main window whose title walks
+// through a small playlist, a display thread that runs the module (start,
+// render every delayMs, stop) while pumping its messages, and Configure on
+// the main thread. Optional switches capture screenshots for the docs.
 #include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "plugin/vis_api.h"
+
+// ---- the playlist, in the player's title form (code page 1252) ----
+
+static const char* const kPlaylist[] = {
+    "1. Air - Talisman - Winamp",
+    "2. Massive Attack - Angel (Live) - Winamp",
+    "3. Bj\xF6rk - J\xF3ga - Winamp",
+    "4. Untitled stream",  // no dash: the plug-in shows an empty window
+    "5. Caf\xE9 Tacvba - Eres - Winamp",
+    "6. The Rolling Stones - You Can't Always Get What You Want (Live at the Hollywood Palladium) - Winamp",
+    "7. Sigur R\xF3s - Hopp\xEDpolla - Winamp",
+};
+static const int kPlaylistSize = sizeof(kPlaylist) / sizeof(kPlaylist[0]);
+static const int kShortTitle = 0, kLongTitle = 1;
+static const UINT kTitleMs = 4000;
+
+static const char kUsage[] =
+    "usage: preview.exe [switches] [plugin.dll]\n"
+    "Plays the player's part for a visualisation plug-in (default: vis_mirn.dll\n"
+    "beside this program, then dist\\vis_mirn.dll).\n"
+    "\n"
+    "  --seconds N        end the run after N seconds (not before the captures)\n"
+    "  --shots DIR        write short-title, long-title-scrolling and style-0/1/2\n"
+    "                     .bmp screenshots of the title window\n"
+    "  --frames DIR       write frame-000..079.bmp, 40 ms apart: the marquee\n"
+    "                     passing its wrap and standing at its start\n"
+    "  --config-shot DIR  write settings-dialog.bmp and about-box.bmp\n"
+    "\n"
+    "Keys in the main window (also when typed in the title window):\n"
+    "  F2 or C  Configure...     F3 or S  start/stop the display\n"
+    "  N        next title       Esc      quit";
+
+// ---- state of the one run ----
+
+enum {
+    ID_CONFIGURE = 100,
+    ID_START_STOP,
+    ID_NEXT_TITLE,
+    ID_EXIT,
+    TIMER_TITLE = 1,
+    TIMER_END,
+    WM_APP_DISPLAY_ENDED = WM_APP + 1,  // wParam: 1 when the run is over
+    WM_APP_SET_TITLE,                   // wParam: playlist index
+    WM_APP_SCRIPT_DONE,
+    WM_APP_STOP_DISPLAY = WM_APP + 20,  // thread message to the display thread
+};
+
+struct Options {
+    const char* plugin = nullptr;
+    int seconds = 0;
+    const char* shots = nullptr;
+    const char* frames = nullptr;
+    const char* configShots = nullptr;
+    bool scripted() const { return seconds > 0 || shots || frames || configShots; }
+};
+
+static Options g_options;
+static HWND g_main;
+static VisModule* g_module;
+static int g_titleIndex;
+static HANDLE g_displayThread;
+static DWORD g_displayId;
+static HANDLE g_displayReady;
+static bool g_inConfigure, g_closeWhenIdle, g_timeUp, g_scriptDone = true;
+static int g_failures;  // captures that could not be made
+
+// Errors go to stderr (seen when run from a shell or under Wine) and, when a
+// user is watching, to a message box.
+static void Report(const char* text) {
+    fprintf(stderr, "preview: %s\n", text);
+    fflush(stderr);
+    if (!g_options.scripted()) MessageBoxA(g_main, text, "preview", MB_OK | MB_ICONERROR);
+}
+
+// ---- the display thread: the player's visualisation thread ----
+
+static DWORD WINAPI DisplayMain(void*) {
+    MSG msg;
+    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);  // a queue, before anyone posts to it
+    SetEvent(g_displayReady);
+
+    VisModule* module = g_module;
+    if (module->start(module) != 0) {
+        PostMessageA(g_main, WM_APP_DISPLAY_ENDED, 0, 0);
+        return 0;
+    }
+    const DWORD delay = module->delayMs > 0 ? (DWORD)module->delayMs : 25;
+    DWORD next = GetTickCount() + delay;
+    bool quit = false, stop = false;
+    while (!quit && !stop) {
+        while (!quit && !stop && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                quit = true;
+            else if (msg.hwnd == NULL && msg.message == WM_APP_STOP_DISPLAY)
+                stop = true;
+            else {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (quit || stop) break;
+        LONG wait = (LONG)(next - GetTickCount());
+        if (wait <= 0) {
+            if (module->render(module) != 0) quit = true;  // the module asks to end
+            next += delay;
+            if ((LONG)(next - GetTickCount()) < 0) next = GetTickCount() + delay;  // fell behind
+            continue;
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)wait, QS_ALLINPUT);
+    }
+    module->stop(module);
+    // A quit message (the title window closed, or the run's time is up) ends
+    // the whole run, as it ends the player's display.
+    PostMessageA(g_main, WM_APP_DISPLAY_ENDED, quit ? 1 : 0, 0);
+    return 0;
+}
+
+static bool DisplayRunning() { return g_displayThread != NULL; }
+
+static void StartDisplay() {
+    if (DisplayRunning()) return;
+    g_module->hostWindow = g_main;
+    ResetEvent(g_displayReady);
+    g_displayThread = CreateThread(NULL, 0, DisplayMain, NULL, 0, &g_displayId);
+    if (!g_displayThread) {
+        Report("cannot start the display thread");
+        return;
+    }
+    WaitForSingleObject(g_displayReady, INFINITE);
+    InvalidateRect(g_main, NULL, TRUE);
+}
+
+// Stop without ending the run; the thread reports back when VisQuit is done.
+static void StopDisplay() {
+    if (DisplayRunning()) PostThreadMessageA(g_displayId, WM_APP_STOP_DISPLAY, 0, 0);
+}
+
+static void EndRun() {
+    if (DisplayRunning())
+        PostThreadMessageA(g_displayId, WM_QUIT, 0, 0);
+    else if (g_inConfigure)
+        g_closeWhenIdle = true;
+    else
+        DestroyWindow(g_main);
+}
+
+// ---- screenshots ----
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> bits;  // 24-bit rows, bottom-up, padded to 4 bytes
+};
+
+static int RowBytes(int width) { return (width * 3 + 3) & ~3; }
+
+// Copies a rectangle of `source` (a window or the screen) into an image.
+static bool CaptureDC(HDC source, int x, int y, int width, int height, Image* image) {
+    if (width <= 0 || height <= 0) return false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (!dib) {
+        DeleteDC(memory);
+        return false;
+    }
+    HGDIOBJ old = SelectObject(memory, dib);
+    BOOL copied = BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY | CAPTUREBLT);
+    GdiFlush();
+    image->width = width;
+    image->height = height;
+    const unsigned char* first = (const unsigned char*)bits;
+    image->bits.assign(first, first + (size_t)RowBytes(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    return copied != 0;
+}
+
+// The whole window, frame included, as it shows on the screen.
+static bool CaptureWindow(HWND window, Image* image) {
+    RECT r;
+    if (!IsWindowVisible(window) || !GetWindowRect(window, &r)) return false;
+    HDC screen = GetDC(NULL);
+    bool ok = CaptureDC(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, image);
+    ReleaseDC(NULL, screen);
+    return ok;
+}
+
+static bool WriteBmp(const std::string& path, const Image& image) {
+    const DWORD dataBytes = (DWORD)image.bits.size();
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + dataBytes;
+    info.biSize = sizeof(info);
+    info.biWidth = image.width;
+    info.biHeight = image.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = dataBytes;
+    FILE* out = fopen(path.c_str(), "wb");
+    if (!out) return false;
+    bool ok = fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&info, sizeof(info), 1, out) == 1 &&
+              fwrite(image.bits.data(), 1, dataBytes, out) == dataBytes;
+    return fclose(out) == 0 && ok;
+}
+
+static void Shot(HWND window, const char* folder, const char* name) {
+    Image image;
+    std::string path = std::string(folder) + "\\" + name + ".bmp";
+    if (!window || !CaptureWindow(window, &image) || !WriteBmp(path, image)) {
+        Report(("could not capture " + path).c_str());
+        ++g_failures;
+    }
+}
+
+// ---- the capture script, on a thread of its own ----
+
+static BOOL CALLBACK FindTitleWindowProc(HWND window, LPARAM found) {
+    char name[16];
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "MirnVis") == 0) {
+        *(HWND*)found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The title window of our own display thread (not another player's); the
+// argument is unused, for WaitForWindow.
+static HWND FindTitleWindow(const char*) {
+    HWND found = NULL;
+    if (DisplayRunning()) EnumThreadWindows(g_displayId, FindTitleWindowProc, (LPARAM)&found);
+    return found;
+}
+
+// Polls `find` until it gives a visible window; null after `timeoutMs`.
+static HWND WaitForWindow(HWND (*find)(const char*), const char* caption, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        HWND window = find(caption);
+        if (window && IsWindowVisible(window)) return window;
+        Sleep(50);
+    }
+    return NULL;
+}
+
+static HWND FindDialog(const char* caption) { return FindWindowA("#32770", caption); }
+
+static void WaitUntilGone(HWND window) {
+    for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+}
+
+// The frame style as the window shows it: 0 caption and border, 1 border
+// only, 2 none.
+static int FrameStyle(HWND window) {
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    if ((style & WS_CAPTION) == WS_CAPTION) return 0;
+    return (style & WS_THICKFRAME) ? 1 : 2;
+}
+
+static void SetTitle(int index) { SendMessageA(g_main, WM_APP_SET_TITLE, (WPARAM)index, 0); }
+
+static void ShootStyles(HWND title) {
+    static const char* const kNames[3] = {"style-0", "style-1", "style-2"};
+    RECT client;
+    for (int i = 0; i < 3; ++i) {
+        Shot(title, g_options.shots, kNames[FrameStyle(title)]);
+        GetClientRect(title, &client);
+        // A double click in the client area moves to the next style.
+        SendMessageA(title, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(client.right / 2, client.bottom / 2));
+        Sleep(400);
+    }
+}
+
+static void ShootDialogs() {
+    const char* folder = g_options.configShots;
+    PostMessageA(g_main, WM_COMMAND, ID_CONFIGURE, 0);
+    HWND settings = WaitForWindow(FindDialog, "configration - Title plugin", 5000);
+    Sleep(400);
+    Shot(settings, folder, "settings-dialog");
+    if (!settings) return;
+    PostMessageA(settings, WM_COMMAND, 1002, 0);  // about(&R)...
+    HWND about = WaitForWindow(FindDialog, "about title-plugin", 5000);
+    Sleep(400);
+    Shot(about, folder, "about-box");
+    if (about) {
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        WaitUntilGone(about);
+    }
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+    WaitUntilGone(settings);
+    Sleep(300);
+}
+
+// The client area as drawn, without the frame (whose caption changes with
+// the focus).
+static bool CaptureClient(HWND window, Image* image) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    bool ok = CaptureDC(dc, 0, 0, client.right, client.bottom, image);
+    ReleaseDC(window, dc);
+    return ok;
+}
+
+// The marquee passing its wrap: the end of the title leaving, the gap, the
+// start coming round again and standing. `start` is the client area as the
+// title stood at its start; frames go into a ring until that picture is
+// back, then the last kFrames are written.
+static void RecordFrames(HWND title, const Image& start) {
+    const int kFrames = 80, kStandFrames = 15;
+    const DWORD kFrameMs = 40, kTimeoutMs = 30000;
+    std::vector<Image> ring(kFrames);
+    Image client;
+    int count = 0, sinceStand = -1;
+    const DWORD begin = GetTickCount();
+    DWORD due = begin;
+    while (sinceStand < kStandFrames) {
+        CaptureWindow(title, &ring[count % kFrames]);
+        ++count;
+        if (sinceStand >= 0)
+            ++sinceStand;
+        else if (CaptureClient(title, &client) && client.bits == start.bits)
+            sinceStand = 0;
+        if (GetTickCount() - begin > kTimeoutMs) {
+            Report("the marquee did not come round to its start within 30 s");
+            ++g_failures;
+            return;
+        }
+        due += kFrameMs;
+        LONG wait = (LONG)(due - GetTickCount());
+        if (wait > 0) Sleep((DWORD)wait);
+    }
+    // Written afterwards, so the files do not slow the frames down.
+    const int first = count > kFrames ? count - kFrames : 0;
+    for (int i = first; i < count; ++i) {
+        char name[32];
+        wsprintfA(name, "\\frame-%03d.bmp", i - first);
+        if (!WriteBmp(g_options.frames + std::string(name), ring[i % kFrames])) {
+            Report("could not write the frames");
+            ++g_failures;
+            return;
+        }
+    }
+}
+
+static DWORD WINAPI ScriptMain(void*) {
+    const DWORD start = GetTickCount();
+    HWND title = WaitForWindow(FindTitleWindow, nullptr, 5000);
+    if (!title) {
+        Report("the plug-in's title window (class MirnVis) did not appear");
+        ++g_failures;
+    } else {
+        SetTitle(kShortTitle);
+        Sleep(800);
+        if (g_options.shots) {
+            Shot(title, g_options.shots, "short-title");
+            ShootStyles(title);
+        }
+        // Before the long title: closing the settings dialog recomposes the
+        // title, which starts the marquee again.
+        if (g_options.configShots) {
+            ShootDialogs();
+            SetForegroundWindow(title);
+        }
+        if (g_options.shots || g_options.frames) {
+            SetTitle(kLongTitle);
+            Sleep(1000);  // the start stands 2 s before it scrolls
+            Image start;
+            CaptureClient(title, &start);
+            if (g_options.shots) {
+                Sleep(1000 + 1200);
+                Shot(title, g_options.shots, "long-title-scrolling");
+            }
+            if (g_options.frames) RecordFrames(title, start);
+        }
+    }
+    fprintf(stderr, "preview: captures done after %lu ms\n", (unsigned long)(GetTickCount() - start));
+    fflush(stderr);
+    PostMessageA(g_main, WM_APP_SCRIPT_DONE, 0, 0);
+    return 0;
+}
+
+// ---- the main window: the player ----
+
+static void ShowTitle(int index) {
+    g_titleIndex = index % kPlaylistSize;
+    SetWindowTextA(g_main, kPlaylist[g_titleIndex]);  // a sent WM_SETTEXT, as the player does
+}
+
+static void Configure() {
+    if (g_inConfigure) return;
+    g_inConfigure = true;
+    g_module->hostWindow = g_main;
+    g_module->configure(g_module);
+    g_inConfigure = false;
+    if (g_closeWhenIdle) EndRun();
+}
+
+static void Paint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT r;
+    GetClientRect(window, &r);
+    InflateRect(&r, -8, -6);
+    char text[512];
+    wsprintfA(text, "%s\n%s\n\nF2 / C: Configure...   F3 / S: start/stop\nN: next title   Esc: quit",
+              g_module->description, DisplayRunning() ? "display running" : "display stopped");
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, text, -1, &r, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    EndPaint(window, &ps);
+}
+
+static void OnKey(WPARAM key) {
+    switch (key) {
+    case VK_F2:
+    case 'C':
+        Configure();
+        break;
+    case VK_F3:
+    case 'S':
+        SendMessageA(g_main, WM_COMMAND, ID_START_STOP, 0);
+        break;
+    case 'N':
+        ShowTitle(g_titleIndex + 1);
+        break;
+    case VK_ESCAPE:
+        PostMessageA(g_main, WM_CLOSE, 0, 0);
+        break;
+    }
+}
+
+static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case ID_CONFIGURE:
+            Configure();
+            break;
+        case ID_START_STOP:
+            if (DisplayRunning())
+                StopDisplay();
+            else
+                StartDisplay();
+            InvalidateRect(window, NULL, TRUE);
+            break;
+        case ID_NEXT_TITLE:
+            ShowTitle(g_titleIndex + 1);
+            break;
+        case ID_EXIT:
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            break;
+        }
+        return 0;
+    case WM_KEYDOWN:  // also the keys the title window passes on
+        OnKey(wParam);
+        return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_TITLE) {
+            ShowTitle(g_titleIndex + 1);
+        } else if (wParam == TIMER_END) {
+            KillTimer(window, TIMER_END);
+            g_timeUp = true;
+            if (g_scriptDone) EndRun();
+        }
+        return 0;
+    case WM_APP_SET_TITLE:
+        ShowTitle((int)wParam);
+        return 0;
+    case WM_APP_SCRIPT_DONE:
+        g_scriptDone = true;
+        SetTimer(window, TIMER_TITLE, kTitleMs, NULL);
+        if (g_timeUp) EndRun();
+        return 0;
+    case WM_APP_DISPLAY_ENDED:
+        WaitForSingleObject(g_displayThread, INFINITE);
+        CloseHandle(g_displayThread);
+        g_displayThread = NULL;
+        InvalidateRect(window, NULL, TRUE);
+        if (wParam || g_closeWhenIdle) EndRun();
+        return 0;
+    case WM_CLOSE:
+        // Let VisQuit finish before the owner of its window goes.
+        g_closeWhenIdle = true;
+        if (DisplayRunning())
+            StopDisplay();
+        else
+            EndRun();
+        return 0;
+    case WM_PAINT:
+        Paint(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static HMENU BuildMenu() {
+    HMENU popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, ID_CONFIGURE, "&Configure...\tF2");
+    AppendMenuA(popup, MF_STRING, ID_START_STOP, "&Start/Stop display\tF3");
+    AppendMenuA(popup, MF_STRING, ID_NEXT_TITLE, "&Next title\tN");
+    AppendMenuA(popup, MF_SEPARATOR, 0, NULL);
+    AppendMenuA(popup, MF_STRING, ID_EXIT, "E&xit\tEsc");
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)popup, "&Plug-in");
+    return bar;
+}
+
+// ---- start-up ----
+
+static bool ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (lstrcmpA(arg, "--seconds") == 0 && hasValue) {
+            options->seconds = atoi(argv[++i]);
+            if (options->seconds <= 0) return false;
+        } else if (lstrcmpA(arg, "--shots") == 0 && hasValue) {
+            options->shots = argv[++i];
+        } else if (lstrcmpA(arg, "--frames") == 0 && hasValue) {
+            options->frames = argv[++i];
+        } else if (lstrcmpA(arg, "--config-shot") == 0 && hasValue) {
+            options->configShots = argv[++i];
+        } else if (arg[0] == '-' || options->plugin) {
+            return false;  // --help and anything unknown
+        } else {
+            options->plugin = arg;
+        }
+    }
+    return true;
+}
+
+static HMODULE LoadPluginDll(const char* named) {
+    if (named) return LoadLibraryA(named);
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        char* slash = strrchr(path, '\\');
+        if (slash && (size_t)(slash + 1 - path) + sizeof "vis_mirn.dll" <= MAX_PATH) {
+            lstrcpyA(slash + 1, "vis_mirn.dll");
+            HMODULE dll = LoadLibraryA(path);
+            if (dll) return dll;
+        }
+    }
+    return LoadLibraryA("dist\\vis_mirn.dll");
+}
+
+typedef VisHeader*(__cdecl* HeaderLookup)(void);
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    if (!ParseOptions(__argc, __argv, &g_options)) {
+        fprintf(stderr, "%s\n", kUsage);
+        MessageBoxA(NULL, kUsage, "preview", MB_OK);
+        return 2;
+    }
+    HMODULE dll = LoadPluginDll(g_options.plugin);
+    if (!dll) {
+        Report("cannot load the plug-in (give its path on the command line)");
+        return 1;
+    }
+    HeaderLookup header = (HeaderLookup)(void*)GetProcAddress(dll, "winampVisGetHeader");
+    VisHeader* visHeader = header ? header() : nullptr;
+    g_module = visHeader && visHeader->getModule ? visHeader->getModule(0) : nullptr;
+    if (!g_module) {
+        Report("the library is not a visualisation plug-in (no module 0)");
+        FreeLibrary(dll);
+        return 1;
+    }
+    g_module->instance = dll;
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "MirnPreviewPlayer";
+    RegisterClassA(&wc);
+    g_main = CreateWindowExA(0, wc.lpszClassName, kPlaylist[0], WS_OVERLAPPEDWINDOW, 60, 40, 480, 140, NULL,
+                             BuildMenu(), instance, NULL);
+    if (!g_main) {
+        Report("cannot create the main window");
+        return 1;
+    }
+    ShowWindow(g_main, g_options.scripted() ? SW_SHOWNORMAL : show);
+    UpdateWindow(g_main);
+
+    g_displayReady = CreateEventA(NULL, TRUE, FALSE, NULL);
+    StartDisplay();
+    if (g_options.seconds > 0) SetTimer(g_main, TIMER_END, (UINT)g_options.seconds * 1000, NULL);
+    if (g_options.shots || g_options.frames || g_options.configShots) {
+        g_scriptDone = false;
+        HANDLE script = CreateThread(NULL, 0, ScriptMain, NULL, 0, NULL);
+        if (script) CloseHandle(script);
+    } else {
+        SetTimer(g_main, TIMER_TITLE, kTitleMs, NULL);
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    CloseHandle(g_displayReady);
+    FreeLibrary(dll);
+    return g_failures ? 3 : 0;
+}

@@ -1,0 +1,50 @@
+#!/bin/bash
+# make demo: builds the plug-in and the preview player and shows the real
+# plug-in at work.
+#   scripts/demo.sh BUILD_DIR
+# Headless (no DISPLAY, or WINE_SESSION_HEADLESS=1, the default): runs the
+# preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
+# out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
+# out/settings-dialog.png, out/about-box.png and out/marquee.gif, and copies
+# the first and the GIF to docs/. With DISPLAY set and
+# WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
+set -eu
+build=${1:-build}
+win=$build/win32
+
+cmake --build "$win" --target vis_mirn preview wine_idle -j"${JOBS:-2}"
+mkdir -p dist && cp "$win/bin/vis_mirn.dll" dist/vis_mirn.dll
+
+if [ -n "${DISPLAY:-}" ] && [ "${WINE_SESSION_HEADLESS:-1}" = 0 ]; then
+    # The DLL beside preview.exe; its plugin.ini keeps the settings between runs.
+    exec scripts/wine-session.sh "$win" wine "$win/bin/preview.exe"
+fi
+
+# A fresh copy of the plug-in, so the run starts from an empty plugin.ini.
+run=$(realpath -m "$build/demo")
+rm -rf "$run"
+mkdir -p "$run/plugin" "$run/shots" "$run/frames" out docs
+cp "$win/bin/vis_mirn.dll" "$run/plugin/"
+
+winpath() { echo "Z:${1//\//\\}"; }
+
+start=$(date +%s%N)
+scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" \
+    --seconds "${DEMO_SECONDS:-15}" \
+    --shots "$(winpath "$run/shots")" \
+    --frames "$(winpath "$run/frames")" \
+    --config-shot "$(winpath "$run/shots")" \
+    "$(winpath "$run/plugin/vis_mirn.dll")"
+echo "preview ran $(( ($(date +%s%N) - start) / 1000000 )) ms"
+
+# No time stamps in the PNGs, so the same pictures give the same files.
+png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
+for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box; do
+    png "$run/shots/$name.bmp" "out/$name.png"
+done
+frames=("$run"/frames/frame-*.bmp)
+convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
+
+cp out/short-title.png docs/screenshot.png
+cp out/marquee.gif docs/marquee.gif
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif
