@@ -1,0 +1,21 @@
+#!/bin/bash
+# make bench: runs bench/bench.cpp's program under Wine and writes the table to
+# docs/performance.md. The program, its wineserver and the display share one
+# CPU: unpinned, a wineserver round trip costs ~3 µs or ~50 µs from run to run.
+#   scripts/bench.sh BUILD
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cmake --build "$build/win32" --target bench -j"${JOBS:-2}"
+
+export MIRN_BENCH_DATE=$(date -u '+%Y-%m-%d %H:%M UTC')
+export MIRN_BENCH_MACHINE=$(uname -a)
+export MIRN_BENCH_CPU="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) CPU(s) online"
+export MIRN_BENCH_WINE=$(wine --version)
+export MIRN_BENCH_LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
+mkdir -p docs
+out="$(pwd)/docs/performance.md"
+export MIRN_BENCH_OUT="Z:${out//\//\\}"
+
+timeout 300 taskset -c 0 scripts/wine-session.sh "$build/win32" wine "$build/win32/bin/bench.exe"
+echo "written: docs/performance.md"
