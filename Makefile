@@ -33,3 +33,17 @@ test: deps configure
 
 clean:
 	rm -rf $(BUILD) dist out
+
+# ---- the main job, proof of quality and release ----
+.PHONY: demo bench fuzz dist
+demo: deps configure
+	scripts/demo.sh $(BUILD)
+
+bench: deps configure
+	scripts/bench.sh $(BUILD)
+
+fuzz: deps configure
+	scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+
+dist: deps
+	scripts/dist.sh
