@@ -28,7 +28,10 @@ void ComposeTitle(const VisModule* module) {
     // Move and size messages arrive while the window is still being made.
     if (!TitleWindowLive() || !s.memDC || !s.surfaceBitmap) return;
 
-    if (GetWindowTextA(s.hostWnd, s.titleText, (int)kTitleLimit) == 0) return;
+    // Fetched aside: an empty title must leave the last one standing.
+    char fetched[kTitleLimit];
+    if (GetWindowTextA(s.hostWnd, fetched, (int)kTitleLimit) == 0) return;
+    lstrcpynA(s.titleText, fetched, (int)kTitleLimit);
     if (module) LoadAppearance(module);
     const int length = (int)TrimTitle(s.titleText);
 

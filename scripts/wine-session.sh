@@ -35,8 +35,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 wineserver -p
-# Started first, so Wine's desktop process does not inherit the caller's pipes.
-wine "$build/bin/wine_idle.exe" >/dev/null 2>&1 &
+# Wine's service and desktop processes outlive the program that started them
+# and keep its pipes: start them from a quiet program, and wait for it.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+wine "$build/bin/wine_idle.exe" </dev/null >/dev/null 2>&1 &
 pids+=($!)
 
 "$@"

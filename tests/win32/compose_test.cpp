@@ -1,2 +1,536 @@
+// Title composition on the real offscreen surface: what ComposeTitle leaves
+// in g_state, in the surface bitmap and in the title window.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
 #include "host_player.h"
+#include "plugin/display_state.h"
+#include "settings/settings.h"
+
+namespace {
+
+const COLORREF kBk = 0x00336699;  // BkColor=3368601
+const COLORREF kWhite = 0x00FFFFFF;
+
+void ResetDisplayState() {
+    g_state = DisplayState{};
+    g_state.scrollStep = 1;
+    g_state.scrollInterval = 20;
+    g_state.scrollEnabled = 1;
+}
+
+std::string Ini(const std::string& body) { return "[Title Display (ALPHA)]\r\n" + body; }
+
+// A frameless window 400 x 30 on screen, white on 0x336699.
+std::string PlacedIni(int w = 400, int h = 30, int style = 2, const std::string& extra = "") {
+    return Ini("Screen_x=60\r\nScreen_y=300\r\nScreen_w=" + std::to_string(w) + "\r\nScreen_h=" +
+               std::to_string(h) + "\r\nWindow_style=" + std::to_string(style) +
+               "\r\nBkColor=3368601\r\nColor=16777215\r\n" + extra);
+}
+
+struct Image {
+    int w = 0, h = 0;
+    std::vector<COLORREF> px;
+    COLORREF at(int x, int y) const { return px[(size_t)y * w + x]; }
+    bool ColumnIsOnly(int x, COLORREF c) const {
+        for (int y = 0; y < h; ++y)
+            if (at(x, y) != c) return false;
+        return true;
+    }
+};
+
+// Copies w x h from `src` into a 32-bit DIB and reads it as COLORREFs.
+Image Capture(HDC src, int w, int h) {
+    Image img;
+    if (w <= 0 || h <= 0) return img;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    BitBlt(dc, 0, 0, w, h, src, 0, 0, SRCCOPY);
+    GdiFlush();
+    img.w = w;
+    img.h = h;
+    img.px.resize((size_t)w * h);
+    const DWORD* p = (const DWORD*)bits;
+    for (size_t i = 0; i < img.px.size(); ++i)
+        img.px[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return img;
+}
+
+SIZE SurfaceSize() {
+    BITMAP bm = {};
+    if (!g_state.surfaceBitmap || !GetObjectA(g_state.surfaceBitmap, sizeof bm, &bm)) return {0, 0};
+    return {bm.bmWidth, bm.bmHeight};
+}
+
+// The whole surface, read on the display thread that owns memDC.
+Image SurfaceImage(HostPlayer& player) {
+    Image img;
+    player.OnDisplay([&] {
+        const SIZE size = SurfaceSize();
+        img = Capture(g_state.memDC, size.cx, size.cy);
+    });
+    return img;
+}
+
+RECT Client(HWND window) {
+    RECT r = {};
+    GetClientRect(window, &r);
+    return r;
+}
+
+Image ClientImage(HWND window) {
+    const RECT r = Client(window);
+    HDC dc = GetDC(window);
+    Image img = Capture(dc, r.right, r.bottom);
+    ReleaseDC(window, dc);
+    return img;
+}
+
+// The text measured as the composition should have: a DC of our own with
+// a font made from g_state.font as it stands after the composition.
+SIZE Measure(const char* text, const FontSpec& logFont = g_state.font, std::string* face = nullptr) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontIndirectA(&logFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE s = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &s);
+    if (face) {
+        char name[LF_FACESIZE] = "";
+        GetTextFaceA(dc, LF_FACESIZE, name);
+        *face = name;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    return s;
+}
+
+// First and last columns holding anything but `bk`; -1 when none.
+void InkColumns(const Image& img, COLORREF bk, int* first, int* last) {
+    *first = *last = -1;
+    for (int x = 0; x < img.w; ++x) {
+        if (img.ColumnIsOnly(x, bk)) continue;
+        if (*first < 0) *first = x;
+        *last = x;
+    }
+}
+
+bool Between(int v, int a, int b) { return v >= std::min(a, b) && v <= std::max(a, b); }
+
+// Every pixel is the background, the text colour or a blend of the two.
+void ExpectOnlyBlends(const Image& img, COLORREF bk, COLORREF text) {
+    int stray = 0, solid = 0;
+    for (COLORREF c : img.px) {
+        if (c == text) ++solid;
+        if (!Between(GetRValue(c), GetRValue(bk), GetRValue(text)) ||
+            !Between(GetGValue(c), GetGValue(bk), GetGValue(text)) ||
+            !Between(GetBValue(c), GetBValue(bk), GetBValue(text)))
+            ++stray;
+    }
+    EXPECT_EQ(stray, 0) << "pixels that are neither background nor text colour";
+    EXPECT_GT(solid, 0) << "no pixel in the exact text colour";
+}
+
+// A recomposition as the next frame carries it out, appearance reloaded.
+void Compose(HostPlayer& player) {
+    RequestRedraw();
+    player.Frame(1);
+}
+
+class Composition : public ::testing::Test {
+protected:
+    void SetUp() override { ResetDisplayState(); }
+    void TearDown() override { ResetDisplayState(); }
+};
+
+TEST_F(Composition, ShortTitleIsCentredInExactColours) {
+    struct Row {
+        const char* title;
+        const char* shown;
+    } rows[] = {
+        {"HIH - Winamp", "HIH"},
+        {"1. Artist - Song - Winamp", "1. Artist - Song"},
+        {"MOM-", "MOM"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.title);
+        ResetDisplayState();
+        HostPlayer player(row.title, PlacedIni().c_str(), GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        ASSERT_NE(g_state.titleWnd, nullptr);
+        EXPECT_STREQ(g_state.titleText, row.shown);
+        EXPECT_EQ(g_state.bkColor, kBk);
+        EXPECT_EQ(TextColor(), kWhite);
+        ASSERT_EQ(g_state.screenW, 400);
+
+        const RECT client = Client(g_state.titleWnd);
+        ASSERT_EQ(client.right, 400);
+        ASSERT_EQ(client.bottom, 30);
+        const SIZE measured = Measure(row.shown);
+        EXPECT_EQ(g_state.textExtent.cx, measured.cx);
+        EXPECT_EQ(g_state.textExtent.cy, measured.cy);
+        ASSERT_LT(measured.cx, 300) << "the row must fit";
+        const SIZE size = SurfaceSize();
+        EXPECT_EQ(size.cx, 400);
+        EXPECT_EQ(size.cy, 30);
+
+        const Image surface = SurfaceImage(player);
+        ASSERT_EQ(surface.w, 400);
+        int first, last;
+        InkColumns(surface, kBk, &first, &last);
+        ASSERT_GE(first, 0) << "no text drawn";
+        const int left = first, right = surface.w - 1 - last;
+        EXPECT_NEAR(left, right, 2) << "first ink " << first << ", last ink " << last;
+        EXPECT_GE(first, (400 - measured.cx) / 2 - 2);
+        EXPECT_LE(last, (400 + measured.cx) / 2 + 2);
+        ExpectOnlyBlends(surface, kBk, kWhite);
+
+        // Not scrolled: the window shows the surface as it is.
+        const Image window = ClientImage(g_state.titleWnd);
+        ASSERT_EQ(window.w, 400);
+        EXPECT_TRUE(window.px == surface.px) << "window differs from the surface";
+        EXPECT_EQ(WindowPixel(g_state.titleWnd, 0, 15), kBk);
+        EXPECT_EQ(WindowPixel(g_state.titleWnd, 399, 15), kBk);
+        player.Stop();
+    }
+}
+
+TEST_F(Composition, LongTitleStartsAtTheLeftWithAGapOfTwoHeights) {
+    const char* title = "A long title that cannot fit in two hundred pixels - Winamp";
+    const char* shown = "A long title that cannot fit in two hundred pixels";
+    HostPlayer player(title, PlacedIni(200, 30).c_str(), GetModule(0));
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    const DWORD now = TickMs();
+    EXPECT_STREQ(g_state.titleText, shown);
+
+    const SIZE measured = Measure(shown);
+    ASSERT_GT(measured.cx, 200);
+    EXPECT_EQ(g_state.textExtent.cx, measured.cx + 2 * measured.cy);
+    EXPECT_EQ(g_state.textExtent.cy, measured.cy);
+    const SIZE size = SurfaceSize();
+    EXPECT_EQ(size.cx, g_state.textExtent.cx);
+    EXPECT_EQ(size.cy, 30);
+    EXPECT_EQ(g_state.scrollOffset, 0);
+    const int stand = (int)(g_state.scrollClock - now);
+    EXPECT_GT(stand, 1000) << "the start stands still about 2000 ms";
+    EXPECT_LE(stand, 2000);
+
+    const Image surface = SurfaceImage(player);
+    ASSERT_EQ(surface.w, g_state.textExtent.cx);
+    int first, last;
+    InkColumns(surface, kBk, &first, &last);
+    ASSERT_GE(first, 0);
+    EXPECT_LE(first, 3);
+    EXPECT_LE(last, measured.cx + 1);
+    for (int x = measured.cx + 2; x < surface.w; ++x)
+        ASSERT_TRUE(surface.ColumnIsOnly(x, kBk)) << "gap column " << x;
+    ExpectOnlyBlends(surface, kBk, kWhite);
+
+    // The window shows the start of the surface.
+    const Image window = ClientImage(g_state.titleWnd);
+    ASSERT_EQ(window.w, 200);
+    int differ = 0;
+    for (int y = 0; y < window.h; ++y)
+        for (int x = 0; x < window.w; ++x) differ += window.at(x, y) != surface.at(x, y);
+    EXPECT_EQ(differ, 0);
+}
+
+TEST_F(Composition, TitleWithoutDashShowsOnlyBackgroundAndNeverScrolls) {
+    const char* titles[] = {"Song", "-abc", "-", " - x", "Song-"};
+    const char* shown[] = {"", "", "", "", "Song"};
+    for (size_t i = 0; i < sizeof titles / sizeof *titles; ++i) {
+        SCOPED_TRACE(titles[i]);
+        ResetDisplayState();
+        HostPlayer player("Something long enough to scroll in a narrow window - Winamp", PlacedIni(120, 30).c_str(),
+                          GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        ASSERT_GT(g_state.textExtent.cx, 120) << "starts with scrolling text";
+
+        player.SetTitle(titles[i]);
+        Compose(player);
+        EXPECT_STREQ(g_state.titleText, shown[i]);
+        if (shown[i][0]) continue;  // the control row: text, so no further checks
+        EXPECT_EQ(g_state.textExtent.cx, 0);
+        EXPECT_EQ(SurfaceSize().cx, 120);
+        const Image surface = SurfaceImage(player);
+        ASSERT_GT(surface.px.size(), 0u);
+        EXPECT_EQ(std::count(surface.px.begin(), surface.px.end(), kBk), (long)surface.px.size());
+
+        // Long past any stand: still nothing moves.
+        player.OnDisplay([] { g_state.scrollClock = TickMs() - 100; });
+        player.Frame(5);
+        EXPECT_EQ(g_state.scrollOffset, 0);
+        const Image window = ClientImage(g_state.titleWnd);
+        EXPECT_EQ(std::count(window.px.begin(), window.px.end(), kBk), (long)window.px.size());
+    }
+}
+
+TEST_F(Composition, HostTitleIsCutTo510CharactersBeforeTrimming) {
+    struct Row {
+        const char* label;
+        std::vector<int> dashes;  // positions in a title of 600 'a'
+        int space;                // position of a space, or -1
+        size_t shown;
+    } rows[] = {
+        {"dash at 505", {505}, -1, 505},
+        {"dash at 505 and 550", {505, 550}, -1, 505},
+        {"only dash at 520", {520}, -1, 0},
+        {"only dash at 510", {510}, -1, 0},
+        {"dash at 509, the last kept", {509}, -1, 509},
+        {"space before the dash at 505", {505}, 504, 504},
+        {"no dash", {}, -1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ResetDisplayState();
+        std::string title(600, 'a');
+        for (int d : row.dashes) title[d] = '-';
+        if (row.space >= 0) title[row.space] = ' ';
+        HostPlayer player(title.c_str(), PlacedIni(400, 12).c_str(), GetModule(0));
+        char check[700] = "";
+        ASSERT_EQ(GetWindowTextA(player.main, check, sizeof check), 600) << "the host keeps the whole title";
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        const size_t n = strlen(g_state.titleText);
+        EXPECT_LE(n, 510u);
+        EXPECT_EQ(n, row.shown);
+        EXPECT_EQ(std::string(g_state.titleText), title.substr(0, row.shown));
+        if (row.shown == 0) {
+            EXPECT_EQ(g_state.textExtent.cx, 0);
+        } else {
+            EXPECT_GT(g_state.textExtent.cx, 400);
+        }
+        player.Stop();
+    }
+}
+
+TEST_F(Composition, EmptyHostTitleChangesNothing) {
+    HostPlayer player("HIH - Winamp", PlacedIni().c_str(), GetModule(0));
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    ASSERT_STREQ(g_state.titleText, "HIH");
+    const DisplayState before = g_state;
+    const Image surface = SurfaceImage(player);
+    const Image window = ClientImage(g_state.titleWnd);
+
+    // A changed file would show if the appearance were reloaded.
+    WriteTextFile(player.plugin.iniPath,
+                  Ini("BkColor=255\r\nColor=65280\r\nWeight=700\r\nItalic=1\r\nFaceName=DejaVu Serif\r\n"
+                      "Scroll_Step=9\r\nScroll_Interval=99\r\nScroll_Enabled=0\r\n"));
+    player.SetTitle("");
+    Compose(player);
+    player.OnDisplay([&] { ComposeTitle(player.module); });
+
+    EXPECT_STREQ(g_state.titleText, "HIH");
+    EXPECT_EQ(g_state.textExtent.cx, before.textExtent.cx);
+    EXPECT_EQ(g_state.textExtent.cy, before.textExtent.cy);
+    EXPECT_EQ(g_state.surfaceBitmap, before.surfaceBitmap);
+    EXPECT_EQ(g_state.scrollClock, before.scrollClock);
+    EXPECT_EQ(g_state.scrollOffset, before.scrollOffset);
+    EXPECT_EQ(memcmp(&g_state.font, &before.font, sizeof before.font), 0) << "font fields changed";
+    EXPECT_EQ(TextColor(), kWhite);
+    EXPECT_EQ(g_state.bkColor, kBk);
+    EXPECT_EQ(g_state.scrollStep, before.scrollStep);
+    EXPECT_EQ(g_state.scrollInterval, before.scrollInterval);
+    EXPECT_EQ(g_state.scrollEnabled, before.scrollEnabled);
+    EXPECT_TRUE(SurfaceImage(player).px == surface.px) << "surface redrawn";
+    EXPECT_TRUE(ClientImage(g_state.titleWnd).px == window.px) << "window redrawn";
+}
+
+TEST_F(Composition, FontIsAsHighAsTheClientAreaInTheFileFace) {
+    struct Row {
+        int h, style;
+    } rows[] = {{64, 0}, {50, 1}, {40, 2}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE("style " + std::to_string(row.style));
+        ResetDisplayState();
+        HostPlayer player("1. Artist - Song - Winamp",
+                          PlacedIni(400, row.h, row.style, "FaceName=DejaVu Sans Mono\r\nWeight=700\r\n").c_str(),
+                          GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        RECT client = Client(g_state.titleWnd);
+        ASSERT_GT(client.bottom, 0);
+        if (row.style != 2) {
+            EXPECT_LT(client.bottom, g_state.screenH) << "a frame takes room";
+        }
+        EXPECT_EQ(g_state.font.lfHeight, client.bottom);
+        EXPECT_EQ(g_state.font.lfWidth, 0);
+        EXPECT_STREQ(g_state.font.lfFaceName, "DejaVu Sans Mono");
+        EXPECT_EQ(g_state.font.lfWeight, 700);
+        EXPECT_EQ(SurfaceSize().cy, client.bottom);
+
+        std::string face;
+        const SIZE measured = Measure("1. Artist - Song", g_state.font, &face);
+        EXPECT_EQ(face, "DejaVu Sans Mono") << "the face must exist for this test";
+        EXPECT_EQ(g_state.textExtent.cx, measured.cx);
+        FontSpec plain = g_state.font;
+        plain.lfFaceName[0] = '\0';
+        plain.lfWeight = 0;
+        EXPECT_NE(Measure("1. Artist - Song", plain).cx, measured.cx) << "the face from the file made a difference";
+
+        // A resize recomposes at the new height without reading the file.
+        WriteTextFile(player.plugin.iniPath, Ini("BkColor=255\r\nFaceName=DejaVu Serif\r\n"));
+        player.OnDisplay([] { SetWindowPos(g_state.titleWnd, nullptr, 0, 0, 400, 90, SWP_NOMOVE | SWP_NOZORDER); });
+        client = Client(g_state.titleWnd);
+        EXPECT_EQ(g_state.screenH, 90);
+        EXPECT_EQ(g_state.font.lfHeight, client.bottom);
+        EXPECT_EQ(SurfaceSize().cy, client.bottom);
+        EXPECT_STREQ(g_state.font.lfFaceName, "DejaVu Sans Mono");
+        EXPECT_EQ(g_state.bkColor, kBk);
+        const SIZE taller = Measure("1. Artist - Song");
+        EXPECT_EQ(g_state.textExtent.cx, taller.cx > 400 ? taller.cx + 2 * taller.cy : taller.cx);
+        player.Stop();
+    }
+}
+
+TEST_F(Composition, ReplacingTheSurfaceLeaksNoGdiObject) {
+    const std::string shortTitle = "HIH - Winamp";
+    const std::string longTitle = "A long title that cannot fit in four hundred pixels at all, no - Winamp";
+    HostPlayer player(shortTitle.c_str(), PlacedIni().c_str(), GetModule(0));
+    // One run first, so whatever the platform caches for a window exists.
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    player.Stop();
+
+    const int beforeStart = CountGdiObjects();
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    const int afterFirst = CountGdiObjects();
+
+    int wrongSelection = 0, scrolling = 0;
+    player.OnDisplay([&] {
+        for (int i = 0; i < 200; ++i) {
+            SetWindowTextA(player.main, (i % 2 ? longTitle : shortTitle).c_str());
+            ComposeTitle(i % 3 ? player.module : nullptr);
+            HGDIOBJ selected = GetCurrentObject(g_state.memDC, OBJ_BITMAP);
+            if (selected != g_state.surfaceBitmap || GetObjectType(selected) != OBJ_BITMAP) ++wrongSelection;
+            if (g_state.textExtent.cx > g_state.screenW) ++scrolling;
+        }
+    });
+    EXPECT_EQ(wrongSelection, 0) << "memDC must hold the live surface";
+    EXPECT_EQ(scrolling, 100) << "both sizes of surface were made";
+    EXPECT_EQ(CountGdiObjects(), afterFirst);
+
+    player.Stop();
+    EXPECT_EQ(CountGdiObjects(), beforeStart);
+}
+
+TEST_F(Composition, WithoutWindowOrSurfaceNothingHappens) {
+    HostPlayer player("HIH - Winamp", PlacedIni(400, 30, 2, "Weight=700\r\n").c_str(), GetModule(0));
+    const VisModule* module = player.module;
+
+    // Before any start: no window, no surface, not even a host.
+    {
+        const DisplayState before = g_state;
+        player.OnDisplay([&] {
+            ComposeTitle(module);
+            ComposeTitle(nullptr);
+        });
+        EXPECT_EQ(memcmp(&g_state, &before, sizeof before), 0);
+        g_state.hostWnd = player.main;  // a title to fetch, still no window
+        const DisplayState withHost = g_state;
+        player.OnDisplay([&] { ComposeTitle(module); });
+        EXPECT_EQ(memcmp(&g_state, &withHost, sizeof withHost), 0);
+        ResetDisplayState();
+    }
+
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    ASSERT_STREQ(g_state.titleText, "HIH");
+    player.SetTitle("Other text - Winamp");
+    WriteTextFile(player.plugin.iniPath, PlacedIni(400, 30, 2, "Weight=300\r\n"));
+
+    struct Row {
+        const char* label;
+        void (*clear)();
+    } rows[] = {
+        {"no title window", [] { g_state.titleWnd = nullptr; }},
+        {"title window closed", [] { g_state.titleWndDestroyed = 1; }},
+        {"no memory DC", [] { g_state.memDC = nullptr; }},
+        {"no surface", [] { g_state.surfaceBitmap = nullptr; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const DisplayState live = g_state;
+        DisplayState cleared = {};
+        player.OnDisplay([&] {
+            row.clear();
+            cleared = g_state;
+            ComposeTitle(module);
+            ComposeTitle(nullptr);
+        });
+        EXPECT_EQ(memcmp(&g_state, &cleared, sizeof cleared), 0);
+        player.OnDisplay([&] {
+            g_state.titleWnd = live.titleWnd;
+            g_state.titleWndDestroyed = live.titleWndDestroyed;
+            g_state.memDC = live.memDC;
+            g_state.surfaceBitmap = live.surfaceBitmap;
+        });
+    }
+    // Complete again: the next composition is the one shown.
+    Compose(player);
+    EXPECT_STREQ(g_state.titleText, "Other text");
+    EXPECT_EQ(g_state.font.lfWeight, 300);
+}
+
+TEST_F(Composition, EdgeWindowSizesStillCompose) {
+    struct Row {
+        int w, h, style;
+    } rows[] = {{0, 40, 2}, {1, 40, 2}, {300, 1, 2}, {0, 1, 2}, {1, 1, 1}, {300, 1, 0}, {0, 0, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE("w " + std::to_string(row.w) + " h " + std::to_string(row.h) + " style " +
+                     std::to_string(row.style));
+        ResetDisplayState();
+        HostPlayer player("1. Artist - Song - Winamp", PlacedIni(row.w, row.h, row.style).c_str(), GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        EXPECT_EQ(g_state.screenW, row.w);
+        EXPECT_EQ(g_state.screenH, row.h);
+        EXPECT_STREQ(g_state.titleText, "1. Artist - Song");
+        const RECT client = Client(g_state.titleWnd);
+        EXPECT_EQ(g_state.font.lfHeight, client.bottom);
+        HGDIOBJ selected = nullptr;
+        player.OnDisplay([&] { selected = GetCurrentObject(g_state.memDC, OBJ_BITMAP); });
+        EXPECT_EQ(GetObjectType(selected), (DWORD)OBJ_BITMAP);
+        if (client.bottom > 0) {
+            const SIZE measured = Measure("1. Artist - Song");
+            const int extent = measured.cx > row.w ? measured.cx + 2 * measured.cy : measured.cx;
+            EXPECT_EQ(g_state.textExtent.cx, extent);
+            const SIZE size = SurfaceSize();
+            EXPECT_EQ(size.cx, std::max(row.w, extent));
+            EXPECT_EQ(size.cy, client.bottom);
+            EXPECT_EQ(selected, g_state.surfaceBitmap);
+        }
+        // Past the stand the marquee runs over such a surface too.
+        player.OnDisplay([] { g_state.scrollClock = TickMs() - 100; });
+        player.Frame(3);
+        if (g_state.textExtent.cx > row.w) {
+            EXPECT_GT(g_state.scrollOffset, 0);
+        }
+        EXPECT_LT(g_state.scrollOffset, std::max(1, (int)g_state.textExtent.cx));
+        player.Stop();
+    }
+}
+
+}  // namespace
