@@ -35,10 +35,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 wineserver -p
-# Wine's service and desktop processes outlive the program that started them
-# and keep its pipes: start them from a quiet program, and wait for it.
-wine cmd /c exit </dev/null >/dev/null 2>&1
-wine "$build/bin/wine_idle.exe" </dev/null >/dev/null 2>&1 &
+# Wine's desktop and service processes outlive the program that started them
+# and keep its pipes: start them from a quiet program and wait until they run.
+ready="$build/wine-idle.ready"
+rm -f "$ready"
+wine "$build/bin/wine_idle.exe" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
 pids+=($!)
+for _ in $(seq 300); do [ -e "$ready" ] && break; sleep 0.1; done
 
 "$@"

@@ -1,0 +1,267 @@
+// The marquee on screen, with the player rendering on its own: stand, speed,
+// seam and wrap. Timing is checked with wide margins only; the exact
+// arithmetic is covered natively with injected ticks.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host_player.h"
+
+namespace {
+
+// 200 x 40 without a frame, so the client is the whole window; white on black.
+const char kWindow[] = "Screen_x=300\r\nScreen_y=400\r\nScreen_w=200\r\nScreen_h=40\r\nWindow_style=2\r\n"
+                       "Color=16777215\r\nBkColor=0\r\n";
+// Far wider than 200 px at a 40 px font, and no run of blanks as wide as the gap.
+const char kLongTitle[] = "Quick brown foxes jump high - Winamp";
+const int kWidth = 200, kHeight = 40;
+const uint32_t kBackground = 0;
+
+std::string Ini(const std::string& lines) { return "[Title Display (ALPHA)]\r\n" + std::string(kWindow) + lines; }
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return double(c.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// The client area, 0x00RRGGBB, with the time it was taken.
+struct Shot {
+    int width = 0, height = 0;
+    double ms = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+    bool columnBlank(int x) const {
+        for (int y = 0; y < height; ++y)
+            if (at(x, y) != kBackground) return false;
+        return true;
+    }
+};
+
+Shot Capture(HWND window) {
+    Shot s;
+    RECT client;
+    GetClientRect(window, &client);
+    s.width = client.right;
+    s.height = client.bottom;
+    if (s.width <= 0 || s.height <= 0) return s;
+    HDC windowDC = GetDC(window);
+    HDC mem = CreateCompatibleDC(windowDC);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.width;
+    bi.bmiHeader.biHeight = -s.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(windowDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.width, s.height, windowDC, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = (const uint32_t*)bits;
+    s.pixels.assign(p, p + (size_t)s.width * s.height);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(window, windowDC);
+    return s;
+}
+
+// Taken on the display thread between two frames, so never half drawn.
+Shot Grab(HostPlayer& player) {
+    Shot s;
+    HWND w = player.TitleWindow();
+    player.OnDisplay([&] {
+        s = Capture(w);
+        s.ms = NowMs();
+    });
+    return s;
+}
+
+void WaitUntilMs(HostPlayer& player, double ms) {
+    while (NowMs() < ms) player.Pump(5);
+}
+
+bool SameColumns(const Shot& a, int ax, const Shot& b, int bx, int count) {
+    for (int x = 0; x < count; ++x)
+        for (int y = 0; y < a.height; ++y)
+            if (a.at(ax + x, y) != b.at(bx + x, y)) return false;
+    return true;
+}
+
+// How far `later` has moved left against `earlier`: the smallest shift that
+// lines every remaining column up exactly; -1 when none does.
+int ShiftLeft(const Shot& earlier, const Shot& later, int maxShift) {
+    for (int d = 1; d <= maxShift; ++d)
+        if (SameColumns(later, 0, earlier, d, earlier.width - d)) return d;
+    return -1;
+}
+
+int FirstInkColumn(const Shot& s) {
+    for (int x = 0; x < s.width; ++x)
+        if (!s.columnBlank(x)) return x;
+    return -1;
+}
+
+int LastInkColumn(const Shot& s) {
+    for (int x = s.width - 1; x >= 0; --x)
+        if (!s.columnBlank(x)) return x;
+    return -1;
+}
+
+// Starts a run whose first frame composes now; gives the picture at offset 0.
+Shot StartComposed(HostPlayer& player, double* composedAt) {
+    Shot none;
+    if (player.Start() != 0) return none;
+    *composedAt = NowMs();
+    player.Frame();
+    Shot start = Grab(player);
+    player.SetAutoFrames(true);
+    return start;
+}
+
+TEST(MarqueeScreen, StandsThenMovesAtTheSetSpeed) {
+    HostPlayer player(kLongTitle, Ini("Scroll_Step=4\r\nScroll_Interval=20\r\nScroll_Enabled=1\r\n").c_str());
+    double t0 = 0;
+    const Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    ASSERT_EQ(start.height, kHeight);
+    EXPECT_LT(FirstInkColumn(start), 8) << "a long title starts at the left edge";
+    EXPECT_GT(LastInkColumn(start), kWidth - 8) << "and runs past the right one";
+
+    // The stand: 2000 ms after composition nothing moves.
+    WaitUntilMs(player, t0 + 700);
+    const Shot stand1 = Grab(player);
+    WaitUntilMs(player, t0 + 1200);
+    const Shot stand2 = Grab(player);
+    if (stand2.ms < t0 + 1900) {  // a loaded machine may have slept through it
+        EXPECT_TRUE(stand1.pixels == start.pixels) << "moved during the stand";
+        EXPECT_TRUE(stand2.pixels == start.pixels) << "moved during the stand";
+    }
+
+    // Then 4 px every 20 ms: 200 px/s.
+    WaitUntilMs(player, t0 + 2400);
+    const Shot a = Grab(player);
+    WaitUntilMs(player, a.ms + 400);
+    const Shot b = Grab(player);
+    const int fromStart = ShiftLeft(start, a, kWidth - 20);
+    ASSERT_GT(fromStart, 0) << "not moved " << (a.ms - t0) << " ms after composition";
+    // The stand it implies, 4 px per 20 ms of what came after it.
+    const double standMs = a.ms - t0 - fromStart * 20.0 / 4;
+    EXPECT_NEAR(standMs, 2000, 600);
+    const int moved = ShiftLeft(a, b, kWidth - 20);
+    ASSERT_GT(moved, 0) << "no shift between two captures";
+    const double expected = (b.ms - a.ms) * 4 / 20;
+    EXPECT_NEAR(moved, expected, expected * 0.5) << "over " << (b.ms - a.ms) << " ms";
+}
+
+// The ring: after the text and its gap comes the text's start again; once
+// round, the text stands at its start.
+TEST(MarqueeScreen, SeamIsSeamlessAndWrapReturnsToTheStart) {
+    HostPlayer player(kLongTitle, Ini("Scroll_Step=4\r\nScroll_Interval=20\r\nScroll_Enabled=1\r\n").c_str());
+    double t0 = 0;
+    const Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    const int textStart = FirstInkColumn(start);
+    ASSERT_GE(textStart, 0);
+    const int reference = 40;  // columns of the text's start compared after the seam
+
+    bool seamSeen = false, wrapped = false;
+    WaitUntilMs(player, t0 + 2500);
+    while (NowMs() < t0 + 9000 && !wrapped) {
+        const Shot s = Grab(player);
+        if (seamSeen && s.pixels == start.pixels) {
+            wrapped = true;
+            break;
+        }
+        // The gap: the widest run of blank columns that text follows.
+        int bestFrom = -1, bestTo = -1;
+        for (int x = 0; x < s.width;) {
+            if (!s.columnBlank(x)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < s.width && s.columnBlank(end)) ++end;
+            if (end < s.width && end - x > bestTo - bestFrom) {
+                bestFrom = x;
+                bestTo = end;
+            }
+            x = end;
+        }
+        if (bestFrom > 0 && bestTo - bestFrom >= 2 * kHeight - 20 && bestTo + reference <= s.width) {
+            SCOPED_TRACE("gap at columns " + std::to_string(bestFrom) + ".." + std::to_string(bestTo));
+            EXPECT_LE(bestTo - bestFrom, 2 * kHeight + 30) << "gap too wide";
+            EXPECT_TRUE(SameColumns(s, bestTo, start, textStart, reference)) << "the text after the seam is not its start";
+            if (!seamSeen) {
+                // A repaint of the spoilt window restores both pieces.
+                Shot repainted;
+                HWND w = player.TitleWindow();
+                player.OnDisplay([&] {
+                    HDC dc = GetDC(w);
+                    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+                    RECT all = {0, 0, kWidth, kHeight};
+                    FillRect(dc, &all, green);
+                    DeleteObject(green);
+                    ReleaseDC(w, dc);
+                    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                    repainted = Capture(w);
+                });
+                EXPECT_TRUE(repainted.pixels == s.pixels) << "the repaint differs from the frame";
+            }
+            seamSeen = true;
+        }
+        player.Pump(30);
+    }
+    EXPECT_TRUE(seamSeen) << "never showed the seam";
+    ASSERT_TRUE(wrapped) << "never came back to the start";
+    // Back at the start it stands again.
+    const double back = NowMs();
+    WaitUntilMs(player, back + 800);
+    const Shot still = Grab(player);
+    if (still.ms < back + 1900) {
+        EXPECT_TRUE(still.pixels == start.pixels) << "no stand after the wrap";
+    }
+}
+
+// Settings that stop the marquee: the long title stays at its start, past the
+// stand, and the file keeps what was entered. `line` replaces its key among
+// step 4, interval 20, enabled 1. One test a row: each waits out a stand.
+void StaysAtItsStart(const std::string& line) {
+    std::string scroll;
+    for (const std::string moving : {"Scroll_Step=4", "Scroll_Interval=20", "Scroll_Enabled=1"}) {
+        const bool replaced = line.compare(0, line.find('='), moving, 0, moving.find('=')) == 0;
+        scroll += (replaced ? line : moving) + "\r\n";
+    }
+    HostPlayer player(kLongTitle, Ini(scroll).c_str());
+    double t0 = 0;
+    const Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    EXPECT_LT(FirstInkColumn(start), 8) << "not at its left-aligned start";
+    WaitUntilMs(player, t0 + 2400);
+    EXPECT_TRUE(Grab(player).pixels == start.pixels) << "moved after the stand";
+    WaitUntilMs(player, t0 + 3400);
+    EXPECT_TRUE(Grab(player).pixels == start.pixels) << "moved after the stand";
+    player.SetAutoFrames(false);
+    player.Stop();
+    bool kept = false;
+    for (const std::string& saved : SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"))
+        if (saved == line) kept = true;
+    EXPECT_TRUE(kept) << line << " was not kept";
+}
+
+TEST(MarqueeScreen, DisabledStaysAtItsStart) { StaysAtItsStart("Scroll_Enabled=0"); }
+TEST(MarqueeScreen, IntervalZeroStaysAtItsStart) { StaysAtItsStart("Scroll_Interval=0"); }
+TEST(MarqueeScreen, NegativeIntervalStaysAtItsStart) { StaysAtItsStart("Scroll_Interval=-5"); }
+TEST(MarqueeScreen, StepZeroStaysAtItsStart) { StaysAtItsStart("Scroll_Step=0"); }
+TEST(MarqueeScreen, NegativeStepStaysAtItsStart) { StaysAtItsStart("Scroll_Step=-3"); }
+
+}  // namespace

@@ -1,0 +1,599 @@
+// The running display through the real DLL: window, placement, keys, hook.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host_player.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+const char kSection[] = "[Title Display (ALPHA)]\r\n";
+
+std::string Ini(const std::string& lines) { return std::string(kSection) + lines; }
+
+struct Styles {
+    DWORD style, exStyle;
+};
+// The three frames, as the player sees them; the platform adds WS_CLIPSIBLINGS
+// to top-level windows and WS_EX_WINDOWEDGE to sizing frames.
+const Styles kStyles[3] = {
+    {0x10CC0000u, WS_EX_TOOLWINDOW},
+    {0x10040000u, 0},
+    {0x10000000u, 0},
+};
+
+Styles StylesOf(HWND w) {
+    return {(DWORD)GetWindowLongA(w, GWL_STYLE) & ~(DWORD)WS_CLIPSIBLINGS,
+            (DWORD)GetWindowLongA(w, GWL_EXSTYLE) & ~(DWORD)WS_EX_WINDOWEDGE};
+}
+
+RECT OuterRect(HWND w) {
+    RECT r = {};
+    GetWindowRect(w, &r);
+    return r;
+}
+
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+
+// The client area as 0x00RRGGBB pixels.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+};
+
+Shot Capture(HWND window) {
+    Shot s;
+    RECT client;
+    GetClientRect(window, &client);
+    s.width = client.right;
+    s.height = client.bottom;
+    if (s.width <= 0 || s.height <= 0) return s;
+    HDC windowDC = GetDC(window);
+    HDC mem = CreateCompatibleDC(windowDC);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.width;
+    bi.bmiHeader.biHeight = -s.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(windowDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.width, s.height, windowDC, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = (const uint32_t*)bits;
+    s.pixels.assign(p, p + (size_t)s.width * s.height);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(window, windowDC);
+    return s;
+}
+
+// Captured between two frames, so no frame is half drawn.
+Shot Grab(HostPlayer& player) {
+    Shot s;
+    HWND w = player.TitleWindow();
+    player.OnDisplay([&] { s = Capture(w); });
+    return s;
+}
+
+uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// Rows and columns holding anything but the background.
+struct Band {
+    int top = -1, bottom = -1, left = -1, right = -1;
+    bool empty() const { return top < 0; }
+    int height() const { return bottom - top + 1; }
+    int centreX() const { return (left + right) / 2; }
+};
+
+Band InkBand(const Shot& s, uint32_t background) {
+    Band b;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.at(x, y) != background) {
+                if (b.top < 0) b.top = y;
+                b.bottom = y;
+                if (b.left < 0 || x < b.left) b.left = x;
+                if (x > b.right) b.right = x;
+            }
+    return b;
+}
+
+void DoubleClick(HostPlayer& player) {
+    HWND w = player.TitleWindow();
+    player.OnDisplay([&] { SendMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10)); });
+}
+
+void MoveTitleWindow(HostPlayer& player, int x, int y, int w, int h) {
+    HWND t = player.TitleWindow();
+    player.OnDisplay([&] { SetWindowPos(t, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE); });
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::vector<std::string> PlacementLines(int x, int y, int w, int h, int style) {
+    return {"Screen_x=" + std::to_string(x), "Screen_y=" + std::to_string(y), "Screen_w=" + std::to_string(w),
+            "Screen_h=" + std::to_string(h), "Window_style=" + std::to_string(style)};
+}
+
+void ExpectPlacementSaved(const std::string& iniPath, int x, int y, int w, int h, int style) {
+    const std::vector<std::string> lines = SectionLines(iniPath, "Title Display (ALPHA)");
+    for (const std::string& want : PlacementLines(x, y, w, h, style)) EXPECT_TRUE(HasLine(lines, want)) << want;
+}
+
+bool WaitUntil(HostPlayer& player, const std::function<bool()>& done, int ms = 3000) {
+    DWORD end = GetTickCount() + (DWORD)ms;
+    while (!done()) {
+        if ((LONG)(GetTickCount() - end) >= 0) return false;
+        player.Pump(10);
+    }
+    return true;
+}
+
+// What the settings dialog shows for the marquee; leaves it with Cancel.
+struct ScrollFields {
+    std::string step, interval;
+    bool enabled = false;
+};
+
+ScrollFields ReadScrollFields(HostPlayer& player) {
+    ScrollFields f;
+    player.Configure([&] {
+        HWND dialog = WaitForDialog("configration - Title plugin");
+        if (!dialog) return;
+        char text[64] = "";
+        GetDlgItemTextA(dialog, IDC_SCROLL_STEP, text, sizeof text);
+        f.step = text;
+        GetDlgItemTextA(dialog, IDC_SCROLL_INTERVAL, text, sizeof text);
+        f.interval = text;
+        f.enabled = SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    return f;
+}
+
+TEST(TitleWindow, FirstRunOpensBelowThePlayer) {
+    HostPlayer player;
+    ASSERT_EQ(player.Start(), 0);
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    RECT host, title;
+    GetWindowRect(player.main, &host);
+    GetWindowRect(w, &title);
+    EXPECT_EQ(title.left, host.left);
+    EXPECT_EQ(title.top, host.bottom);
+    EXPECT_EQ(title.right - title.left, host.right - host.left);
+    EXPECT_EQ(title.bottom - title.top, 64);
+    EXPECT_EQ((DWORD)GetWindowLongA(w, GWL_STYLE), 0x10CC0000u | WS_CLIPSIBLINGS);
+    EXPECT_EQ(StylesOf(w).exStyle, (DWORD)WS_EX_TOOLWINDOW);
+    EXPECT_EQ(GetWindow(w, GW_OWNER), player.main);
+    EXPECT_TRUE(IsWindowVisible(w));
+    char text[64] = "";
+    GetWindowTextA(w, text, sizeof text);
+    EXPECT_STREQ(text, "Title Display (ALPHA)");
+    EXPECT_EQ(GetClassLongA(w, GCL_STYLE) & CS_DBLCLKS, (DWORD)CS_DBLCLKS);
+    EXPECT_EQ((VisModule*)(LONG_PTR)GetWindowLongA(w, GWL_USERDATA), player.module);
+    player.Frame();
+    player.Stop();
+    EXPECT_EQ(player.TitleWindow(), nullptr);
+    // Stop writes the placement that was used.
+    ExpectPlacementSaved(player.plugin.iniPath, host.left, host.bottom, host.right - host.left, 64, 0);
+}
+
+TEST(TitleWindow, PlacementAndStyleFromTheFile) {
+    struct Row {
+        const char* label;
+        const char* lines;
+        RECT expected;  // outer rectangle
+        int style;      // as applied and saved back
+    } rows[] = {
+        {"style 0", "Screen_x=30\r\nScreen_y=40\r\nScreen_w=300\r\nScreen_h=90\r\nWindow_style=0\r\n",
+         {30, 40, 330, 130}, 0},
+        {"style 1", "Screen_x=50\r\nScreen_y=60\r\nScreen_w=250\r\nScreen_h=70\r\nWindow_style=1\r\n",
+         {50, 60, 300, 130}, 1},
+        {"style 2", "Screen_x=70\r\nScreen_y=80\r\nScreen_w=220\r\nScreen_h=50\r\nWindow_style=2\r\n",
+         {70, 80, 290, 130}, 2},
+        {"x and y above 10000", "Screen_x=10001\r\nScreen_y=10001\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=1\r\n",
+         {0, 0, 200, 60}, 1},
+        {"x and y at 10000", "Screen_x=10000\r\nScreen_y=10000\r\nScreen_w=200\r\nScreen_h=60\r\n",
+         {10000, 10000, 10200, 10060}, 0},
+        {"negative x and y", "Screen_x=-40\r\nScreen_y=-30\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=2\r\n",
+         {-40, -30, 160, 30}, 2},
+        {"style 3", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=3\r\n",
+         {20, 30, 260, 94}, 0},
+        {"style -1", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=-1\r\n",
+         {20, 30, 260, 94}, 0},
+        // Keys absent: the default under the player (its window is at 100,100 400x120).
+        {"only the height", "Screen_h=80\r\nWindow_style=2\r\n", {100, 220, 500, 300}, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("1. Artist - Song - Winamp", Ini(row.lines).c_str());
+        ASSERT_EQ(player.Start(), 0);
+        HWND w = player.TitleWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(SameRect(OuterRect(w), row.expected)) << Describe(OuterRect(w));
+        EXPECT_EQ(StylesOf(w).style, kStyles[row.style].style);
+        EXPECT_EQ(StylesOf(w).exStyle, kStyles[row.style].exStyle);
+        player.Frame(2);
+        EXPECT_TRUE(SameRect(OuterRect(w), row.expected)) << Describe(OuterRect(w));
+        player.Stop();
+        const RECT& e = row.expected;
+        ExpectPlacementSaved(player.plugin.iniPath, e.left, e.top, e.right - e.left, e.bottom - e.top, row.style);
+    }
+}
+
+TEST(TitleWindow, DoubleClicksCycleTheStylesAndKeepTheRectangle) {
+    HostPlayer player("1. Artist - Song - Winamp",
+                      Ini("Screen_x=40\r\nScreen_y=300\r\nScreen_w=320\r\nScreen_h=80\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    const RECT start = OuterRect(w);
+    ASSERT_TRUE(SameRect(start, RECT{40, 300, 360, 380})) << Describe(start);
+    const int expected[] = {1, 2, 0};
+    RECT client0;
+    GetClientRect(w, &client0);
+    for (int click = 0; click < 3; ++click) {
+        SCOPED_TRACE("double click " + std::to_string(click + 1));
+        DoubleClick(player);
+        player.Frame();
+        const Styles now = StylesOf(w);
+        EXPECT_EQ(now.style, kStyles[expected[click]].style);
+        EXPECT_EQ(now.exStyle, kStyles[expected[click]].exStyle);
+        EXPECT_TRUE(SameRect(OuterRect(w), start)) << Describe(OuterRect(w));
+        RECT client;
+        GetClientRect(w, &client);
+        if (expected[click] == 2) {  // no frame: the client is the whole window
+            EXPECT_EQ(client.right, 320);
+            EXPECT_EQ(client.bottom, 80);
+        }
+        if (expected[click] == 0) {
+            EXPECT_EQ(client.right, client0.right);
+            EXPECT_EQ(client.bottom, client0.bottom);
+        }
+    }
+    // A fourth click leaves style 1, which Stop writes.
+    DoubleClick(player);
+    player.Stop();
+    ExpectPlacementSaved(player.plugin.iniPath, 40, 300, 320, 80, 1);
+}
+
+TEST(TitleWindow, MovingAndResizingRecomposesAndIsSaved) {
+    struct Row {
+        const char* label;
+        RECT to;  // x, y, right, bottom
+    } rows[] = {
+        {"move only", {60, 320, 260, 384}},
+        {"taller and wider", {60, 320, 360, 448}},
+        {"wider and lower in place", {50, 300, 350, 340}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("Hi - Winamp",
+                          Ini("Screen_x=50\r\nScreen_y=300\r\nScreen_w=200\r\nScreen_h=64\r\nWindow_style=2\r\n"
+                              "BkColor=255\r\nColor=16777215\r\n")
+                              .c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        const uint32_t red = 0xFF0000;
+        const Shot before = Grab(player);
+        ASSERT_EQ(before.width, 200);
+        ASSERT_EQ(before.at(0, 0), red);
+        const Band b0 = InkBand(before, red);
+        ASSERT_FALSE(b0.empty());
+        EXPECT_NEAR(b0.centreX(), 100, 8);
+
+        // Moves and resizes recompose from memory; the file is read again only
+        // when a redraw is requested.
+        WriteTextFile(player.plugin.iniPath,
+                      Ini("Screen_x=50\r\nScreen_y=300\r\nScreen_w=200\r\nScreen_h=64\r\nWindow_style=2\r\n"
+                          "BkColor=16711680\r\nColor=16777215\r\n"));
+        const int w = row.to.right - row.to.left, h = row.to.bottom - row.to.top;
+        MoveTitleWindow(player, row.to.left, row.to.top, w, h);
+        player.Frame();
+        HWND t = player.TitleWindow();
+        EXPECT_TRUE(SameRect(OuterRect(t), row.to)) << Describe(OuterRect(t));
+        const Shot after = Grab(player);
+        ASSERT_EQ(after.width, w);
+        ASSERT_EQ(after.height, h);
+        EXPECT_EQ(after.at(0, 0), red) << "the file was read again";
+        EXPECT_EQ(after.at(w - 1, h - 1), red);
+        const Band b1 = InkBand(after, red);
+        ASSERT_FALSE(b1.empty()) << "the title is gone";
+        const double scale = double(h) / 64;
+        EXPECT_NEAR(b1.height(), b0.height() * scale, b0.height() * scale * 0.2 + 2);
+        EXPECT_NEAR(b1.centreX(), w / 2, 8);
+        EXPECT_NEAR((b1.top + b1.bottom) / 2.0, h / 2.0, h * 0.15 + 2);
+
+        player.Stop();
+        ExpectPlacementSaved(player.plugin.iniPath, row.to.left, row.to.top, w, h, 2);
+    }
+}
+
+TEST(TitleWindow, FramedWindowSavesItsOuterRectangleAfterResize) {
+    HostPlayer player;
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    MoveTitleWindow(player, 15, 25, 333, 99);
+    player.Frame();
+    const Shot s = Grab(player);
+    EXPECT_FALSE(InkBand(s, 0).empty()) << "the title is gone";
+    player.Stop();
+    ExpectPlacementSaved(player.plugin.iniPath, 15, 25, 333, 99, 0);
+}
+
+TEST(TitleWindow, KeyDownAndUpReachThePlayerOthersDoNot) {
+    HostPlayer player;
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    player.Pump(50);
+    player.hostMessages.clear();
+
+    struct Key {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool forwarded;
+    } sent[] = {
+        {WM_KEYDOWN, VK_F5, 0x003F0001, true},
+        {WM_CHAR, '#', 0x00040001, false},
+        {WM_SYSKEYDOWN, VK_F6, 0x20400001, false},
+        {WM_SYSKEYUP, VK_F6, (LPARAM)0xE0400001u, false},
+        {WM_SYSCHAR, 'q', 0x20100001, false},
+        {WM_KEYUP, VK_F5, (LPARAM)0xC03F0001u, true},
+        {WM_KEYDOWN, VK_NEXT, 0x01510001, true},  // extended key, its flags kept
+        {WM_KEYUP, VK_NEXT, (LPARAM)0xC1510001u, true},
+    };
+    player.OnDisplay([&] {
+        for (const Key& k : sent) SendMessageA(w, k.message, k.wParam, k.lParam);
+    });
+    // Posted ones go through the display thread's own loop.
+    PostMessageA(w, WM_KEYDOWN, VK_F7, 0x00410001);
+    PostMessageA(w, WM_KEYUP, VK_F7, (LPARAM)0xC0410001u);
+    WaitUntil(player, [&] { return player.hostMessages.size() >= 6; }, 2000);
+    player.Pump(100);
+
+    std::vector<Key> expected;
+    for (const Key& k : sent)
+        if (k.forwarded) expected.push_back(k);
+    expected.push_back({WM_KEYDOWN, VK_F7, 0x00410001, true});
+    expected.push_back({WM_KEYUP, VK_F7, (LPARAM)0xC0410001u, true});
+    ASSERT_EQ(player.hostMessages.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("message " + std::to_string(i));
+        EXPECT_EQ(player.hostMessages[i].hwnd, player.main);
+        EXPECT_EQ(player.hostMessages[i].message, expected[i].message);
+        EXPECT_EQ(player.hostMessages[i].wParam, expected[i].wParam);
+        EXPECT_EQ(player.hostMessages[i].lParam, expected[i].lParam);
+    }
+    EXPECT_TRUE(IsWindow(w)) << "a system key closed the window";
+    player.Stop();
+}
+
+// A recomposition reads the file again: a new BkColor in the file shows only
+// when the title was recomposed.
+TEST(TitleWindow, OnlyThePlayersTitleChangeRecomposes) {
+    HostPlayer player("A - X", Ini("BkColor=255\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND title = player.TitleWindow();
+    ASSERT_NE(title, nullptr);
+    ASSERT_EQ(Grab(player).at(1, 1), 0xFF0000u);
+
+    HWND other = CreateWindowExA(0, "STATIC", "other - window", WS_OVERLAPPED | WS_VISIBLE, 600, 100, 200, 60,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    HWND child = CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, player.main, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+
+    struct Row {
+        const char* label;
+        std::function<void()> act;
+        bool recomposes;
+    } rows[] = {
+        {"nothing", [] {}, false},
+        {"another window's title", [&] { SetWindowTextA(other, "B - Y"); }, false},
+        {"a child of the player", [&] { SetWindowTextA(child, "B - Y"); }, false},
+        {"the title window's caption", [&] { SetWindowTextA(title, "B - Y"); }, false},
+        {"WM_USER to the player", [&] { SendMessageA(player.main, WM_USER, 1, 2); }, false},
+        {"WM_GETTEXT to the player",
+         [&] {
+             char buffer[64];
+             SendMessageA(player.main, WM_GETTEXT, sizeof buffer, (LPARAM)buffer);
+         },
+         false},
+        {"player's title", [&] { player.SetTitle("B - Y"); }, true},
+        {"the same title again", [&] { player.SetTitle("B - Y"); }, true},
+        {"player's title from the display thread",
+         [&] { player.OnDisplay([&] { SendMessageA(player.main, WM_SETTEXT, 0, (LPARAM) "C - Z"); }); }, true},
+        {"another window after a change", [&] { SetWindowTextA(other, "D - W"); }, false},
+    };
+    const COLORREF colours[] = {0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x808000,
+                                0x008080, 0x102030, 0x302010, 0x0000C0, 0xC00000};
+    static_assert(sizeof colours / sizeof colours[0] == sizeof rows / sizeof rows[0], "one colour a row");
+    uint32_t shown = 0xFF0000;
+    int i = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const COLORREF next = colours[i++];
+        WriteTextFile(player.plugin.iniPath, Ini("BkColor=" + std::to_string(next) + "\r\n"));
+        row.act();
+        player.Pump(20);
+        player.Frame();
+        if (row.recomposes) shown = Rgb(next);
+        EXPECT_EQ(Grab(player).at(1, 1), shown);
+    }
+    DestroyWindow(child);
+    DestroyWindow(other);
+    player.Stop();
+}
+
+TEST(TitleWindow, TitleChangeShowsTheNewText) {
+    HostPlayer player("A - X", Ini("Screen_w=400\r\nWindow_style=2\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    const Band shortBand = InkBand(Grab(player), 0);
+    ASSERT_FALSE(shortBand.empty());
+    player.SetTitle("ABCDEFGH - X");
+    player.Frame();
+    const Band longBand = InkBand(Grab(player), 0);
+    ASSERT_FALSE(longBand.empty());
+    EXPECT_GT(longBand.right - longBand.left, 3 * (shortBand.right - shortBand.left));
+    EXPECT_NEAR(longBand.centreX(), 200, 10);
+    player.SetTitle("no separator");  // nothing to show: background only
+    player.Frame();
+    EXPECT_TRUE(InkBand(Grab(player), 0).empty());
+    player.Stop();
+}
+
+TEST(TitleWindow, ClosingTheWindowQuitsAndStopIsStillSafe) {
+    HostPlayer player;
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    MoveTitleWindow(player, 70, 350, 280, 75);
+    player.OnDisplay([&] { SendMessageA(w, WM_CLOSE, 0, 0); });  // what the close box does
+    EXPECT_TRUE(WaitUntil(player, [&] { return player.quitMessages() == 1; }));
+    EXPECT_FALSE(IsWindow(w));
+    player.SetTitle("Other - Winamp");  // a redraw request with no window
+    player.Frame(3);
+    player.Stop();
+    player.Pump(200);
+    EXPECT_EQ(player.quitMessages(), 1) << "Stop posted a second quit";
+    ExpectPlacementSaved(player.plugin.iniPath, 70, 350, 280, 75, 0);
+
+    // A new run works as the first one did.
+    ASSERT_EQ(player.Start(), 0);
+    HWND again = player.TitleWindow();
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(SameRect(OuterRect(again), RECT{70, 350, 350, 425})) << Describe(OuterRect(again));
+    player.Frame();
+    EXPECT_FALSE(InkBand(Grab(player), 0).empty());
+    player.Stop();
+    EXPECT_TRUE(WaitUntil(player, [&] { return player.quitMessages() == 2; }));
+    EXPECT_FALSE(IsWindow(again));
+}
+
+TEST(TitleWindow, SecondRunKeepsWhatTheFileLacks) {
+    HostPlayer player("1. Artist - Song - Winamp",
+                      Ini("Scroll_Step=7\r\nScroll_Interval=33\r\nScroll_Enabled=0\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();  // reads the scroll keys
+    DoubleClick(player);
+    player.Stop();
+    ASSERT_TRUE(HasLine(SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"), "Window_style=1"));
+
+    WriteTextFile(player.plugin.iniPath, Ini("Screen_h=90\r\n"));
+    ASSERT_EQ(player.Start(), 0);
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(StylesOf(w).style, kStyles[1].style);
+    EXPECT_EQ(StylesOf(w).exStyle, kStyles[1].exStyle);
+    RECT host;
+    GetWindowRect(player.main, &host);
+    // Position and width start again from the player; the height is the file's.
+    EXPECT_TRUE(SameRect(OuterRect(w), RECT{host.left, host.bottom, host.right, host.bottom + 90}))
+        << Describe(OuterRect(w));
+    player.Frame();
+    const ScrollFields f = ReadScrollFields(player);
+    EXPECT_EQ(f.step, "7");
+    EXPECT_EQ(f.interval, "33");
+    EXPECT_FALSE(f.enabled);
+    player.Stop();
+}
+
+TEST(TitleWindow, ReloadingTheLibraryStartsFromDefaults) {
+    HostPlayer player("1. Artist - Song - Winamp",
+                      Ini("Window_style=2\r\nScroll_Step=7\r\nScroll_Interval=33\r\nScroll_Enabled=0\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    DoubleClick(player);  // style 0
+    DoubleClick(player);  // style 1
+    player.Stop();
+
+    const std::string path = player.plugin.dllPath;
+    FreeLibrary(player.plugin.dll);
+    player.plugin.dll = nullptr;
+    EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr) << "something still holds the library";
+    DeleteFileA(player.plugin.iniPath.c_str());
+
+    HMODULE dll = LoadLibraryA(path.c_str());
+    ASSERT_NE(dll, nullptr);
+    typedef VisHeader*(__cdecl * GetHeader)(void);
+    GetHeader get = (GetHeader)(void*)GetProcAddress(dll, "winampVisGetHeader");
+    ASSERT_NE(get, nullptr);
+    VisModule* module = get()->getModule(0);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->hostWindow, nullptr);
+    module->hostWindow = player.main;
+    module->instance = dll;
+    player.plugin.dll = dll;
+    player.plugin.header = get();
+    player.plugin.module = module;
+    player.module = module;
+
+    ASSERT_EQ(player.Start(), 0);
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(StylesOf(w).style, kStyles[0].style);
+    EXPECT_EQ(StylesOf(w).exStyle, kStyles[0].exStyle);
+    player.Frame();
+    const ScrollFields f = ReadScrollFields(player);
+    EXPECT_EQ(f.step, "1");
+    EXPECT_EQ(f.interval, "20");
+    EXPECT_TRUE(f.enabled);
+    player.Stop();
+}
+
+TEST(TitleWindow, HookLastsFromStartToStop) {
+    HostPlayer player("A - X", Ini("BkColor=255\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    player.Stop();
+    // Title changes between runs and after unloading reach no stale hook.
+    player.SetTitle("B - Y");
+    player.OnDisplay([&] { SendMessageA(player.main, WM_SETTEXT, 0, (LPARAM) "C - Z"); });
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    EXPECT_FALSE(InkBand(Grab(player), 0xFF0000).empty());
+    player.Stop();
+
+    const std::string path = player.plugin.dllPath;
+    FreeLibrary(player.plugin.dll);
+    player.plugin.dll = nullptr;
+    player.plugin.module = nullptr;
+    player.SetTitle("D - W");
+    player.OnDisplay([&] { SendMessageA(player.main, WM_SETTEXT, 0, (LPARAM) "E - V"); });
+    HWND other = CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    SetWindowTextA(other, "F - U");
+    DestroyWindow(other);
+    player.Pump(50);
+    EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr);
+    char text[32] = "";
+    GetWindowTextA(player.main, text, sizeof text);
+    EXPECT_STREQ(text, "E - V");
+}
+
+}  // namespace
