@@ -310,3 +310,38 @@ HWND WaitForDialog(const char* caption, int ms) {
     } while ((LONG)(GetTickCount() - end) < 0);
     return nullptr;
 }
+
+std::vector<DWORD> ClientPixels(HWND window) {
+    RECT client;
+    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
+    const int w = client.right, h = client.bottom;
+    HDC dc = GetDC(window);
+    HDC copy = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    SelectObject(copy, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels((size_t)w * h);
+    GetDIBits(copy, bitmap, 0, (UINT)h, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(window, dc);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+int InkPixels(HWND window, COLORREF background) {
+    // COLORREF is 0x00BBGGRR.
+    const DWORD bk = (DWORD)GetRValue(background) << 16 | (DWORD)GetGValue(background) << 8 | GetBValue(background);
+    int ink = 0;
+    for (DWORD p : ClientPixels(window))
+        if (p != bk) ++ink;
+    return ink;
+}

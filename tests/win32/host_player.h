@@ -91,3 +91,10 @@ private:
 
 // Finds a top-level dialog of this process by caption, waiting up to `ms`.
 HWND WaitForDialog(const char* caption, int ms = 5000);
+
+// A visible window's client area as 0x00RRGGBB values, row by row from the
+// top; empty when it has no client area.
+std::vector<DWORD> ClientPixels(HWND window);
+// Client pixels that differ from `background` (text drawn there, whatever
+// its anti-aliasing).
+int InkPixels(HWND window, COLORREF background);
