@@ -1,1 +1,105 @@
+#include "settings/settings_rules.h"
+
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct PathRow {
+    const char* label;
+    std::string library;
+    size_t outSize;
+    bool ok;
+    std::string path;  // expected text when ok
+};
+
+std::vector<PathRow> PathRows() {
+    const std::string dir249 = "C:\\" + std::string(245, 'd') + "\\";  // 249 chars with both backslashes
+    const std::string dir250 = "C:\\" + std::string(246, 'd') + "\\";
+    return {
+        {"plug-in folder", "C:\\Winamp\\Plugins\\vis_mirn.dll", 260, true, "C:\\Winamp\\Plugins\\plugin.ini"},
+        {"no backslash", "vis_mirn.dll", 260, true, "plugin.ini"},
+        {"empty name", "", 260, true, "plugin.ini"},
+        {"trailing backslash", "C:\\Winamp\\Plugins\\", 260, true, "C:\\Winamp\\Plugins\\plugin.ini"},
+        {"only a backslash", "\\", 260, true, "\\plugin.ini"},
+        {"network share", "\\\\server\\share\\vis_mirn.dll", 260, true, "\\\\server\\share\\plugin.ini"},
+        {"forward slashes do not count", "C:/Winamp/vis_mirn.dll", 260, true, "plugin.ini"},
+        {"mixed slashes", "C:\\Winamp/Plugins\\x/vis.dll", 260, true, "C:\\Winamp/Plugins\\plugin.ini"},
+        {"high bytes in folder", "C:\\\xC3\xA9t\xE9\\vis.dll", 260, true, "C:\\\xC3\xA9t\xE9\\plugin.ini"},
+        {"long file name, short folder", "C:\\" + std::string(400, 'n') + ".dll", 260, true, "C:\\plugin.ini"},
+        {"exact fit: 259 chars and NUL", dir249 + "vis_mirn.dll", 260, true, dir249 + "plugin.ini"},
+        {"one too long", dir250 + "vis_mirn.dll", 260, false, ""},
+        {"folder alone exceeds buffer", "C:\\" + std::string(300, 'd') + "\\v.dll", 260, false, ""},
+        {"bare name exact fit", "vis_mirn.dll", 11, true, "plugin.ini"},
+        {"bare name one short", "vis_mirn.dll", 10, false, ""},
+        {"one-byte buffer", "vis_mirn.dll", 1, false, ""},
+    };
+}
+
+TEST(BuildSettingsPath, Table) {
+    for (const PathRow& r : PathRows()) {
+        SCOPED_TRACE(r.label);
+        const size_t guard = 16;
+        std::vector<char> buf(r.outSize + guard, '\x5A');
+        const bool ok = BuildSettingsPath(r.library.c_str(), buf.data(), r.outSize);
+        EXPECT_EQ(ok, r.ok);
+        for (size_t i = r.outSize; i < buf.size(); ++i) ASSERT_EQ(buf[i], '\x5A') << "wrote past outSize at " << i;
+        ASSERT_NE(memchr(buf.data(), '\0', r.outSize), nullptr) << "output not terminated";
+        EXPECT_EQ(std::string(buf.data()), r.ok ? r.path : std::string()) << "failure must leave the output empty";
+        if (ok) {
+            EXPECT_LE(r.path.size() + 1, r.outSize);
+        }
+    }
+}
+
+TEST(BuildSettingsPath, ZeroSizeTouchesNothing) {
+    char buf[4] = {'x', 'y', 'z', 'w'};
+    EXPECT_FALSE(BuildSettingsPath("C:\\a\\vis.dll", buf, 0));
+    EXPECT_EQ(std::string(buf, 4), "xyzw");
+}
+
+// Replaces the output even when it held something before.
+TEST(BuildSettingsPath, FailureClearsPreviousPath) {
+    char buf[12];
+    ASSERT_TRUE(BuildSettingsPath("vis.dll", buf, sizeof buf));
+    EXPECT_STREQ(buf, "plugin.ini");
+    EXPECT_FALSE(BuildSettingsPath("C:\\Winamp\\vis.dll", buf, sizeof buf));
+    EXPECT_STREQ(buf, "");
+}
+
+TEST(ClampScreenCoordinate, Table) {
+    const struct {
+        int32_t stored, loaded;
+    } rows[] = {
+        {10000, 10000}, {10001, 0},  {9999, 9999},       {0, 0},           {-1, -1},
+        {-10001, -10001}, {20000, 0}, {INT32_MAX, 0}, {INT32_MIN, INT32_MIN}, {1280, 1280},
+    };
+    for (const auto& r : rows) EXPECT_EQ(ClampScreenCoordinate(r.stored), r.loaded) << "stored " << r.stored;
+}
+
+TEST(StyleIndexOrZero, Table) {
+    const struct {
+        int32_t stored, loaded;
+    } rows[] = {
+        {-1, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 0}, {4, 0}, {INT_MAX, 0}, {INT_MIN, 0},
+    };
+    for (const auto& r : rows) EXPECT_EQ(StyleIndexOrZero(r.stored), r.loaded) << "stored " << r.stored;
+}
+
+TEST(LowByte, Table) {
+    const struct {
+        uint32_t stored;
+        uint8_t loaded;
+    } rows[] = {
+        {257, 1}, {255, 255}, {256, 0}, {0xFFFFFFFFu, 255}, {0, 0}, {1, 1}, {0x12345678u, 0x78}, {0x80000000u, 0},
+        {uint32_t(-2), 254},
+    };
+    for (const auto& r : rows) EXPECT_EQ(LowByte(r.stored), r.loaded) << "stored " << r.stored;
+}
+
+}  // namespace
