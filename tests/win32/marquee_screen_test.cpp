@@ -52,26 +52,8 @@ Shot Capture(HWND window) {
     s.width = client.right;
     s.height = client.bottom;
     if (s.width <= 0 || s.height <= 0) return s;
-    HDC windowDC = GetDC(window);
-    HDC mem = CreateCompatibleDC(windowDC);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.width;
-    bi.bmiHeader.biHeight = -s.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(windowDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.width, s.height, windowDC, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = (const uint32_t*)bits;
-    s.pixels.assign(p, p + (size_t)s.width * s.height);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(window, windowDC);
+    const std::vector<DWORD> pixels = ClientPixels(window);
+    s.pixels.assign(pixels.begin(), pixels.end());
     return s;
 }
 
