@@ -61,19 +61,7 @@ void ClickLater(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, (WPARAM)
 // Waits while pumping the calling thread's messages: a composition reads the
 // player's title with GetWindowTextA, which waits for the main window's
 // thread (the test thread) to answer.
-void Rest(int ms) {
-    DWORD end = GetTickCount() + (DWORD)ms;
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        LONG left = (LONG)(end - GetTickCount());
-        if (left <= 0) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, (DWORD)left, QS_ALLINPUT);
-    } while (true);
-}
+void Rest(int ms) { PumpMessages(ms); }
 
 bool WaitGone(HWND window, int ms = kWaitMs) {
     DWORD end = GetTickCount() + (DWORD)ms;

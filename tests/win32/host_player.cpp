@@ -215,17 +215,21 @@ DWORD WINAPI HostPlayer::DisplayMain(void* arg) {
     }
 }
 
-void HostPlayer::Pump(int ms) {
+void PumpMessages(int ms) {
     DWORD end = GetTickCount() + (DWORD)ms;
     MSG msg;
-    do {
+    for (;;) {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (ms > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while ((LONG)(GetTickCount() - end) < 0);
+        LONG left = (LONG)(end - GetTickCount());
+        if (left <= 0) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, (DWORD)left, QS_ALLINPUT);
+    }
 }
+
+void HostPlayer::Pump(int ms) { PumpMessages(ms); }
 
 void HostPlayer::WaitFor(HANDLE handle) {
     while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) Pump(0);

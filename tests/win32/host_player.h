@@ -89,6 +89,9 @@ private:
     bool started_ = false;
 };
 
+// Pumps the calling thread's messages for about `ms` (one pass for 0).
+void PumpMessages(int ms);
+
 // Finds a top-level dialog of this process by caption, waiting up to `ms`.
 HWND WaitForDialog(const char* caption, int ms = 5000);
 
