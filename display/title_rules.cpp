@@ -1,18 +1,17 @@
 #include "display/title_rules.h"
 
-#include <cstring>
-
-size_t TrimTitle(char* title) {
-    size_t n = strlen(title);
+size_t TrimTitle(TitleChar* title) {
+    size_t n = 0;
+    while (title[n] != 0) ++n;
     size_t cut = 0;
     for (size_t i = n; i-- > 1;) {
-        if (title[i] == '-') {
+        if (title[i] == u'-') {
             cut = i;
             break;
         }
     }
-    if (cut >= 1 && title[cut - 1] == ' ') --cut;
-    title[cut] = '\0';
+    if (cut >= 1 && title[cut - 1] == u' ') --cut;
+    title[cut] = 0;
     return cut;
 }
 
@@ -29,4 +28,8 @@ TitleLayout LayoutTitle(int32_t measuredWidth, int32_t measuredHeight, int32_t s
     l.surfaceWidth = l.extentWidth > screenW ? l.extentWidth : screenW;
     l.drawFlags = kDrawFlagsBase | (l.scrolls ? 0 : kDrawFlagCenter);
     return l;
+}
+
+bool SurfaceFits(int32_t w, int32_t h) {
+    return w > 0 && h > 0 && int64_t(w) * int64_t(h) <= kSurfaceByteLimit / 4;
 }

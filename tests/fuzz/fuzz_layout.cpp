@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TitleLayout l = LayoutTitle(w, h, screenW);
 
     FUZZ_CHECK(l.scrolls == (w > screenW));
-    FUZZ_CHECK(l.drawFlags == (l.scrolls ? 0x124 : 0x125));
+    FUZZ_CHECK(l.drawFlags == (l.scrolls ? 0x924 : 0x925));
     int64_t extent = l.scrolls ? int64_t(w) + 2 * int64_t(h) : w;
     if (extent > INT32_MAX) extent = INT32_MAX;
     if (extent < INT32_MIN) extent = INT32_MIN;
