@@ -5,35 +5,105 @@
 #include "plugin/display_state.h"
 #include "settings/settings.h"
 
-// Replaces the surface with a fresh w x h bitmap; the old one is deleted
-// only once it is no longer selected. False keeps the old surface.
-static bool ReplaceSurface(int w, int h) {
+static_assert(sizeof(WCHAR) == sizeof(TitleChar), "the title is UTF-16 on both sides");
+
+// A player whose window thread is busy must not stall the display with it.
+static const UINT kFetchTimeoutMs = 100;
+
+enum Fetch { kFetched, kNoTitle, kNoAnswer };
+
+static Fetch FetchTitle(HWND host, WCHAR (&out)[kTitleLimit]) {
+    ZeroMemory(out, sizeof out);
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(host, WM_GETTEXT, kTitleLimit, (LPARAM)out, SMTO_ABORTIFHUNG, kFetchTimeoutMs, &copied))
+        return IsWindow(host) ? kNoAnswer : kNoTitle;
+    out[kTitleLimit - 1] = 0;  // whatever the window procedure wrote
+    return copied != 0 && out[0] != 0 ? kFetched : kNoTitle;
+}
+
+static bool SameText(const WCHAR* a, const WCHAR* b) {
+    for (; *a == *b; ++a, ++b)
+        if (*a == 0) return true;
+    return false;
+}
+
+static PictureKey KeyOf(const FontSpec& font, const RECT& client) {
+    const DisplayState& s = g_state;
+    PictureKey k;
+    ZeroMemory(&k, sizeof k);
+    k.font = font;
+    // Bytes past the face's NUL are not part of the font.
+    const int faceLength = lstrlenA(font.lfFaceName);
+    ZeroMemory(k.font.lfFaceName + faceLength, LF_FACESIZE - faceLength);
+    k.textColor = TextColor();
+    k.bkColor = s.bkColor;
+    k.scrollStep = s.scrollStep;
+    k.scrollInterval = s.scrollInterval;
+    k.scrollEnabled = s.scrollEnabled;
+    k.screenW = s.screenW;
+    k.screenH = s.screenH;
+    k.clientW = client.right;
+    k.clientH = client.bottom;
+    return k;
+}
+
+bool MakeSurface(int w, int h) {
     DisplayState& s = g_state;
-    HDC windowDC = GetDC(s.titleWnd);
-    HBITMAP fresh = CreateCompatibleBitmap(windowDC, w, h);
-    ReleaseDC(s.titleWnd, windowDC);
+    if (w < 1) w = 1;
+    if (h < 1) h = 1;
+    if (!s.memDC || !SurfaceFits(w, h)) return false;
+    // A DIB section lives in our own memory, not the display driver's, and
+    // copies to the screen as fast.
+    BITMAPINFO bi;
+    ZeroMemory(&bi, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    HBITMAP fresh = CreateDIBSection(s.memDC, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
     if (!fresh) return false;
     HGDIOBJ previous = SelectObject(s.memDC, fresh);
     if (!previous) {
         DeleteObject(fresh);
         return false;
     }
-    if (s.surfaceBitmap) DeleteObject(s.surfaceBitmap);
+    // The old surface is deleted only once it is no longer selected.
+    if (s.surfaceBitmap)
+        DeleteObject(s.surfaceBitmap);
+    else
+        s.savedBitmap = (HBITMAP)previous;
     s.surfaceBitmap = fresh;
     return true;
 }
 
-void ComposeTitle(const VisModule* module) {
+void DropSurface() {
+    DisplayState& s = g_state;
+    if (s.surfaceBitmap && s.memDC) SelectObject(s.memDC, s.savedBitmap);
+    if (s.surfaceBitmap) DeleteObject(s.surfaceBitmap);
+    s.surfaceBitmap = NULL;
+    s.pictureShown = 0;
+}
+
+bool ComposeTitle(const VisModule* module) {
     DisplayState& s = g_state;
     // Move and size messages arrive while the window is still being made.
-    if (!TitleWindowLive() || !s.memDC || !s.surfaceBitmap) return;
+    if (!TitleWindowLive() || !s.memDC) return true;
 
     // Fetched aside: an empty title must leave the last one standing.
-    char fetched[kTitleLimit];
-    if (GetWindowTextA(s.hostWnd, fetched, (int)kTitleLimit) == 0) return;
-    lstrcpynA(s.titleText, fetched, (int)kTitleLimit);
+    WCHAR fetched[kTitleLimit];
+    switch (FetchTitle(s.hostWnd, fetched)) {
+    case kNoAnswer:
+        return false;
+    case kNoTitle:
+        return true;
+    case kFetched:
+        break;
+    }
     if (module) LoadAppearance(module);
-    const int length = (int)TrimTitle(s.titleText);
+    const int length = (int)TrimTitle(reinterpret_cast<TitleChar*>(fetched));
 
     RECT client;
     GetClientRect(s.titleWnd, &client);
@@ -46,27 +116,36 @@ void ComposeTitle(const VisModule* module) {
     UnlockFont();
     spec.lfFaceName[LF_FACESIZE - 1] = '\0';
 
+    // A player that sets the same title again must not restart the marquee.
+    const PictureKey key = KeyOf(spec, client);
+    if (s.pictureShown && SameText(fetched, s.titleText) && memcmp(&key, &s.picture, sizeof key) == 0) return true;
+    lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
+
     HFONT font = CreateFontIndirectA(&spec);
     HGDIOBJ oldFont = font ? SelectObject(s.memDC, font) : NULL;
 
     SIZE measured = {0, 0};
-    GetTextExtentPoint32A(s.memDC, s.titleText, length, &measured);
-    const TitleLayout layout = LayoutTitle(measured.cx, measured.cy, s.screenW);
+    GetTextExtentPoint32W(s.memDC, s.titleText, length, &measured);
+    TitleLayout layout = LayoutTitle(measured.cx, measured.cy, s.screenW);
 
-    if (ReplaceSurface(layout.surfaceWidth, h)) {
-        s.textExtent.cx = layout.extentWidth;
-        s.textExtent.cy = measured.cy;
+    bool whole = MakeSurface(layout.surfaceWidth, h);
+    if (!whole) {
+        // No room for the whole text: the new title clipped to the window,
+        // standing still, rather than the old one.
+        layout.surfaceWidth = s.screenW > 1 ? s.screenW : 1;
+        layout.extentWidth = measured.cx < s.screenW ? measured.cx : (s.screenW > 0 ? s.screenW : 0);
+        if (!MakeSurface(layout.surfaceWidth, h)) DropSurface();
+    }
+    s.textExtent.cx = s.surfaceBitmap ? layout.extentWidth : 0;
+    s.textExtent.cy = s.surfaceBitmap ? measured.cy : 0;
+    if (s.surfaceBitmap) {
         SetTextColor(s.memDC, TextColor());
         SetBkColor(s.memDC, s.bkColor);
         HBRUSH brush = CreateSolidBrush(s.bkColor);
         RECT all = {0, 0, layout.surfaceWidth, h};
         FillRect(s.memDC, &all, brush);
-        DrawTextA(s.memDC, s.titleText, length, &all, (UINT)layout.drawFlags);
+        DrawTextW(s.memDC, s.titleText, length, &all, (UINT)layout.drawFlags);
         DeleteObject(brush);
-    } else {
-        // No room for the text: show nothing new and do not scroll.
-        s.textExtent.cx = 0;
-        s.textExtent.cy = 0;
     }
 
     if (font) {
@@ -79,4 +158,8 @@ void ComposeTitle(const VisModule* module) {
     PresentSurface(windowDC, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, windowDC);
     s.scrollClock = TickMs() + kStandMs;
+    // A clipped picture is tried again in full by the next request.
+    s.picture = key;
+    s.pictureShown = whole ? 1 : 0;
+    return true;
 }

@@ -9,7 +9,13 @@ int __cdecl VisRender(VisModule* module);
 void __cdecl VisQuit(VisModule* module);
 
 // With a module the appearance is reloaded from the settings file first.
-void ComposeTitle(const VisModule* module);
+// False when the player did not answer in time: ask again later.
+bool ComposeTitle(const VisModule* module);
+// Replaces the offscreen surface with a w x h one (at least 1 x 1); false
+// keeps the old one.
+bool MakeSurface(int w, int h);
+// Releases the surface; the next composition makes a new one.
+void DropSurface();
 void ScrollTick();
 // Copies the visible slice of the surface, closing the ring, to `dc`.
 void PresentSurface(HDC dc, int width, int height);

@@ -4,8 +4,9 @@
 #include "plugin/display_state.h"
 
 int __cdecl VisRender(VisModule* module) {
-    // Cleared before composing, so a title change during it is not lost.
-    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0) ComposeTitle(module);
+    // Cleared before composing, so a title change during it is not lost; a
+    // player that did not answer is asked again on a later frame.
+    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0 && !ComposeTitle(module)) RequestRedraw();
     ScrollTick();
     return 0;
 }
@@ -13,6 +14,13 @@ int __cdecl VisRender(VisModule* module) {
 void PresentSurface(HDC dc, int width, int height) {
     const DisplayState& s = g_state;
     if (!dc || !s.memDC) return;
+    if (!s.surfaceBitmap) {  // nothing could be drawn: no stale picture either
+        HBRUSH brush = CreateSolidBrush(s.bkColor);
+        RECT all = {0, 0, width, height};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        return;
+    }
     RingPiece pieces[2];
     const int n = RingPieces(s.scrollOffset, width, s.textExtent.cx, pieces);
     for (int i = 0; i < n; ++i)

@@ -65,9 +65,11 @@ int __cdecl VisInit(VisModule* module) {
 
     HDC windowDC = GetDC(s.titleWnd);
     s.memDC = CreateCompatibleDC(windowDC);
-    s.surfaceBitmap = CreateCompatibleBitmap(windowDC, w, h);
-    s.savedBitmap = (HBITMAP)SelectObject(s.memDC, s.surfaceBitmap);
     ReleaseDC(s.titleWnd, windowDC);
+    s.surfaceBitmap = NULL;
+    s.savedBitmap = NULL;
+    s.pictureShown = 0;
+    MakeSurface(w, h);  // if it fails, the first composition makes one
 
     ApplyStyle(s.titleWnd, s.styleIndex);
     SetWindowPos(s.titleWnd, NULL, 0, 0, 0, 0, kFrameChanged);

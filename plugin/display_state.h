@@ -5,6 +5,14 @@
 
 typedef LOGFONTA FontSpec;
 
+// What the picture on screen was made from, besides its text.
+struct PictureKey {
+    FontSpec font;  // height and width as composed
+    COLORREF textColor, bkColor;
+    int scrollStep, scrollInterval, scrollEnabled;
+    int screenW, screenH, clientW, clientH;
+};
+
 struct DisplayState {
     // placement
     int screenX, screenY;
@@ -29,10 +37,12 @@ struct DisplayState {
     HBITMAP surfaceBitmap;
     HBITMAP savedBitmap;
     HHOOK hookHandle;
-    char titleText[512];
+    WCHAR titleText[512];  // UTF-16, as the player's window holds it
     SIZE textExtent;  // width includes the scrolling gap
     int scrollOffset;
     DWORD scrollClock;
+    PictureKey picture;
+    int pictureShown;  // the surface holds the whole title `picture` describes
     volatile LONG redrawRequested;
     volatile LONG fontLock;  // guards `font` between the dialog and the display thread
 };
