@@ -122,7 +122,7 @@ int CountGdiObjects() {
 // ---- the player ----
 
 namespace {
-const char kMainClass[] = "MirnTestPlayer";
+const wchar_t kMainClass[] = L"MirnTestPlayer";
 const UINT kRun = WM_APP + 1;  // lParam: std::function<void()>*
 HostPlayer* g_player = nullptr;  // the main window's procedure finds it here
 }  // namespace
@@ -144,8 +144,23 @@ LRESULT CALLBACK HostPlayer::MainProc(HWND hwnd, UINT message, WPARAM wParam, LP
         }
         return 0;
     default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+}
+
+std::wstring Wide(const std::string& utf8) {
+    std::wstring out(utf8.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), (int)utf8.size(), &out[0], (int)out.size());
+    out.resize(n > 0 ? n : 0);
+    return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &out[0], (int)out.size(), nullptr,
+                                      nullptr);
+    out.resize(n > 0 ? n : 0);
+    return out;
 }
 
 HostPlayer::HostPlayer(const char* title, const char* ini, VisModule* linked, RECT r) {
@@ -153,14 +168,15 @@ HostPlayer::HostPlayer(const char* title, const char* ini, VisModule* linked, RE
     plugin = LoadPlugin(ini);
     module = linked ? linked : plugin.module;
 
-    WNDCLASSA wc = {};
+    // A Unicode window, as players register today.
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = MainProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kMainClass;
     wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
-    RegisterClassA(&wc);
-    main = CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    RegisterClassW(&wc);
+    main = CreateWindowExW(0, kMainClass, Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (module) {
         module->hostWindow = main;
         module->instance = plugin.dll;
@@ -182,7 +198,7 @@ HostPlayer::~HostPlayer() {
     CloseHandle(ready_);
     CloseHandle(done_);
     DestroyWindow(main);
-    UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
+    UnregisterClassW(kMainClass, GetModuleHandleA(nullptr));
     UnloadPlugin(&plugin);
     g_player = nullptr;
 }
@@ -241,7 +257,14 @@ void HostPlayer::OnDisplay(const std::function<void()>& work) {
     WaitFor(done_);
 }
 
-void HostPlayer::SetTitle(const char* title) { SetWindowTextA(main, title); }
+void HostPlayer::SetTitle(const char* title) { SetWindowTextW(main, Wide(title).c_str()); }
+
+void HostPlayer::OnDisplayWhileHung(int ms, const std::function<void()>& work) {
+    std::function<void()> copy = work;
+    PostThreadMessageA(displayId_, kRun, 0, (LPARAM)&copy);
+    Sleep((DWORD)ms);  // answers nothing sent to the main window meanwhile
+    WaitFor(done_);
+}
 
 int HostPlayer::Start() {
     int rc = -1;
@@ -315,29 +338,36 @@ HWND WaitForDialog(const char* caption, int ms) {
     return nullptr;
 }
 
-std::vector<DWORD> ClientPixels(HWND window) {
-    RECT client;
-    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
-    const int w = client.right, h = client.bottom;
-    HDC dc = GetDC(window);
-    HDC copy = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ old = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    SelectObject(copy, old);
+std::vector<DWORD> DcPixels(HDC src, int w, int h) {
+    if (w <= 0 || h <= 0) return {};
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biHeight = -h;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels((size_t)w * h);
-    GetDIBits(copy, bitmap, 0, (UINT)h, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib) return {};
+    HDC copy = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(copy, dib);
+    BitBlt(copy, 0, 0, w, h, src, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<DWORD> pixels((const DWORD*)bits, (const DWORD*)bits + (size_t)w * h);
+    SelectObject(copy, old);
     DeleteDC(copy);
-    ReleaseDC(window, dc);
+    DeleteObject(dib);
     for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+std::vector<DWORD> ClientPixels(HWND window) {
+    RECT client;
+    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
+    HDC dc = GetDC(window);
+    std::vector<DWORD> pixels = DcPixels(dc, client.right, client.bottom);
+    ReleaseDC(window, dc);
     return pixels;
 }
 

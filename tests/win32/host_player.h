@@ -20,6 +20,9 @@ bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
 // "Key=value" lines of the file, in order, for one section.
 std::vector<std::string> SectionLines(const std::string& path, const std::string& section);
+// UTF-8 text as UTF-16 and back.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
 // Folder of the running test program, where the built DLL sits too.
 std::string ProgramFolder();
 
@@ -47,6 +50,7 @@ class HostPlayer {
 public:
     // `linked`: a module record compiled into the test itself, run with the
     // copied DLL's instance (for tests that look at the state behind it).
+    // The main window is a Unicode window; `title` is UTF-8.
     explicit HostPlayer(const char* title = "1. Artist - Song - Winamp", const char* ini = nullptr,
                         VisModule* linked = nullptr, RECT mainRect = {100, 100, 500, 220});
     ~HostPlayer();
@@ -55,7 +59,7 @@ public:
     VisModule* module;
     HWND main = nullptr;
 
-    void SetTitle(const char* title);  // through WM_SETTEXT, as the player does
+    void SetTitle(const char* title);  // UTF-8, through WM_SETTEXT, as the player does
     int Start();                       // VisInit on the display thread
     void Frame(int count = 1);         // VisRender
     void Stop();                       // VisQuit
@@ -64,6 +68,9 @@ public:
     void SetAutoFrames(bool on);
     // Runs `work` on the display thread and waits, pumping this thread.
     void OnDisplay(const std::function<void()>& work);
+    // Runs `work` on the display thread while this thread, the main
+    // window's, answers nothing for `ms`; then waits for it, pumping.
+    void OnDisplayWhileHung(int ms, const std::function<void()>& work);
     // Calls VisConfig on this thread while `drive` runs on a helper thread.
     void Configure(const std::function<void()>& drive);
     // Pumps this thread's messages for about `ms`.
@@ -95,6 +102,9 @@ void PumpMessages(int ms);
 // Finds a top-level dialog of this process by caption, waiting up to `ms`.
 HWND WaitForDialog(const char* caption, int ms = 5000);
 
+// w x h pixels of `dc` from (0, 0) as 0x00RRGGBB values, row by row from
+// the top; empty for an empty size.
+std::vector<DWORD> DcPixels(HDC dc, int w, int h);
 // A visible window's client area as 0x00RRGGBB values, row by row from the
 // top; empty when it has no client area.
 std::vector<DWORD> ClientPixels(HWND window);
