@@ -205,26 +205,55 @@ void SetKey(const Plugin& p, const char* key, int value) {
     WritePrivateProfileStringA(kSection, key, text, p.iniPath.c_str());
 }
 
-std::string TitleOfLength(size_t length, char variant) {
-    std::string t = std::string("1") + variant + ". The Artist - ";
-    const char* words[] = {"Night", "Drive", "Along", "The", "Coast", "With", "Windows", "Down"};
-    for (int i = 0; t.size() < length; ++i) t += std::string(words[i % 8]) + " ";
-    const std::string tail = " - Winamp";
+std::wstring Wide(const char* utf8) {
+    wchar_t buf[1024];
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buf, 1024);
+    return n > 0 ? std::wstring(buf, n - 1) : std::wstring();
+}
+
+// A title of `length` characters ending in the player's suffix, in Latin or
+// Cyrillic words.
+std::wstring TitleOfLength(size_t length, wchar_t variant, bool cyrillic = false) {
+    std::wstring t = std::wstring(L"1") + variant + (cyrillic ? Wide(". Исполнитель - ") : L". The Artist - ");
+    const char* latin[] = {"Night", "Drive", "Along", "The", "Coast", "With", "Windows", "Down"};
+    const char* russian[] = {"Ночь", "Дорога", "Вдоль", "Этого", "Берега", "Окна", "Открыты", "Вниз"};
+    for (int i = 0; t.size() < length; ++i) t += Wide((cyrillic ? russian : latin)[i % 8]) + L" ";
+    const std::wstring tail = L" - Winamp";
     t = t.substr(0, length - tail.size()) + tail;
     return t;
 }
 
-std::string Trimmed(const std::string& title) {
-    std::vector<char> buf(title.begin(), title.end());
+std::wstring Trimmed(const std::wstring& title) {
+    std::vector<TitleChar> buf(title.begin(), title.end());
     buf.resize(std::min(buf.size(), kTitleLimit - 1));
-    buf.push_back('\0');
+    buf.push_back(0);
     TrimTitle(buf.data());
-    return std::string(buf.data());
+    return std::wstring(buf.begin(), buf.begin() + (ptrdiff_t)std::char_traits<char16_t>::length(buf.data()));
+}
+
+// The title as the plug-in fetches it.
+LRESULT FetchTitle(HWND main, wchar_t* buf) {
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(main, WM_GETTEXT, kTitleLimit, (LPARAM)buf, SMTO_ABORTIFHUNG, 100, &copied);
+    return (LRESULT)copied;
+}
+
+// A 32-bit DIB section, as the plug-in's surface is.
+HBITMAP Dib(HDC dc, int w, int h) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
 // What the composition works with, worked out the same way outside it.
 struct Picture {
-    std::string text;
+    std::wstring text;
     SIZE measured;
     TitleLayout layout;
 };
@@ -245,14 +274,14 @@ LOGFONTA FontFor(int height) {
     return lf;
 }
 
-Picture Measure(const Display& d, const std::string& title) {
+Picture Measure(const Display& d, const std::wstring& title) {
     Picture p;
     p.text = Trimmed(title);
     LOGFONTA lf = FontFor(d.clientH);
     HFONT font = CreateFontIndirectA(&lf);
     HGDIOBJ old = SelectObject(d.mem, font);
     p.measured = {0, 0};
-    GetTextExtentPoint32A(d.mem, p.text.c_str(), (int)p.text.size(), &p.measured);
+    GetTextExtentPoint32W(d.mem, p.text.c_str(), (int)p.text.size(), &p.measured);
     SelectObject(d.mem, old);
     DeleteObject(font);
     p.layout = LayoutTitle(p.measured.cx, p.measured.cy, d.screenW);
@@ -289,13 +318,13 @@ void NaiveFrame(const Display& d, HFONT font, HBRUSH brush, const Picture& p, in
     RECT client;
     GetClientRect(d.title, &client);
     FillRect(dc, &client, brush);
-    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOCLIP;
+    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX;
     const int W = p.layout.extentWidth;
     RECT r = {-offset, 0, W - offset, client.bottom};
-    DrawTextA(dc, p.text.c_str(), (int)p.text.size(), &r, flags);
+    DrawTextW(dc, p.text.c_str(), (int)p.text.size(), &r, flags);
     if (offset + d.screenW > W) {  // the ring's start after the gap
         RECT again = {W - offset, 0, 2 * W - offset, client.bottom};
-        DrawTextA(dc, p.text.c_str(), (int)p.text.size(), &again, flags);
+        DrawTextW(dc, p.text.c_str(), (int)p.text.size(), &again, flags);
     }
     SelectObject(dc, old);
     ReleaseDC(d.title, dc);
@@ -363,15 +392,16 @@ int main() {
     SetKey(plugin, "Scroll_Interval", 100000);
     SetKey(plugin, "Scroll_Enabled", 1);
 
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
+    // A Unicode main window, as players register today.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "MirnBenchPlayer";
+    wc.lpszClassName = L"MirnBenchPlayer";
     wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     Display d;
-    const std::string fitting = "1. Artist - Song - Winamp";
-    d.main = CreateWindowExA(0, wc.lpszClassName, fitting.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+    const std::wstring fitting = L"1. Artist - Song - Winamp";
+    d.main = CreateWindowExW(0, wc.lpszClassName, fitting.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
                              120, nullptr, nullptr, wc.hInstance, nullptr);
     VisModule* m = plugin.module;
     m->hostWindow = d.main;
@@ -389,24 +419,28 @@ int main() {
     d.screenH = wr.bottom - wr.top;
     d.clientH = cr.bottom;
 
-    const std::string scrolling =
-        "7. The Long Distance Orchestra - A Title Far Too Wide For Its Little Window (Extended Mix) - Winamp";
-    const std::string title30[2] = {TitleOfLength(30, 'a'), TitleOfLength(30, 'b')};
-    const std::string title510[2] = {TitleOfLength(510, 'a'), TitleOfLength(510, 'b')};
+    const std::wstring scrolling =
+        L"7. The Long Distance Orchestra - A Title Far Too Wide For Its Little Window (Extended Mix) - Winamp";
+    const std::wstring title30[2] = {TitleOfLength(30, 'a'), TitleOfLength(30, 'b')};
+    const std::wstring title510[2] = {TitleOfLength(510, 'a'), TitleOfLength(510, 'b')};
+    const std::wstring cyrillic30[2] = {TitleOfLength(30, 'a', true), TitleOfLength(30, 'b', true)};
+    const std::wstring cyrillic510[2] = {TitleOfLength(510, 'a', true), TitleOfLength(510, 'b', true)};
 
     // A probe surface to measure with, then the real one as wide as needed.
     MakeSurface(&d, d.screenW);
     const Picture scrollPic = Measure(d, scrolling);
     const Picture pic30 = Measure(d, title30[0]);
     const Picture pic510 = Measure(d, title510[0]);
+    const Picture cyr30 = Measure(d, cyrillic30[0]);
+    const Picture cyr510 = Measure(d, cyrillic510[0]);
     SelectObject(d.mem, d.memOld);
     DeleteObject(d.memBitmap);
     DeleteDC(d.mem);
-    MakeSurface(&d, std::max(pic510.layout.surfaceWidth, scrollPic.layout.surfaceWidth));
+    MakeSurface(&d, std::max({pic510.layout.surfaceWidth, cyr510.layout.surfaceWidth, scrollPic.layout.surfaceWidth}));
 
     auto render = [m] { m->render(m); };
-    auto compose = [&](const std::string& t) {
-        SetWindowTextA(d.main, t.c_str());
+    auto compose = [&](const std::wstring& t) {
+        SetWindowTextW(d.main, t.c_str());
         m->render(m);
     };
     volatile DWORD sink = 0;
@@ -488,10 +522,13 @@ int main() {
     HDC work = CreateCompatibleDC(d.mem);  // for the surface's creation and fill
     struct Set {
         const char* name;
-        const std::string* titles;
+        const std::wstring* titles;
         const Picture* pic;
         int rounds;
-    } sets[2] = {{"30", title30, &pic30, 150}, {"510", title510, &pic510, 100}};
+    } sets[4] = {{"30", title30, &pic30, 150},
+                 {"510", title510, &pic510, 100},
+                 {"30 Cyrillic", cyrillic30, &cyr30, 150},
+                 {"510 Cyrillic", cyrillic510, &cyr510, 100}};
     const char* intKeys[10] = {"Weight", "Italic",  "Underline",   "StrikeOut",       "CharSet",
                                "Color",  "BkColor", "Scroll_Step", "Scroll_Interval", "Scroll_Enabled"};
     const char* ini = plugin.iniPath.c_str();
@@ -500,16 +537,16 @@ int main() {
         const Picture& p = *s.pic;
         for (int i = 0; i < s.rounds; ++i) {
             if (i % 50 == 0) Anchor();
-            const std::string& t = s.titles[i % 2];
+            const std::wstring& t = s.titles[i % 2];
             FrameStart();
             uint64_t a = Stamp();
-            SetWindowTextA(d.main, t.c_str());
+            SetWindowTextW(d.main, t.c_str());
             uint64_t b = Stamp();
             Record("settext" + tag, a, b);
             Time("compose" + tag, render);
             Time("gettext" + tag, [&] {
-                char buf[kTitleLimit];
-                sink = sink + GetWindowTextA(d.main, buf, (int)kTitleLimit);
+                wchar_t buf[kTitleLimit];
+                sink = sink + (DWORD)FetchTitle(d.main, buf);
             });
             Time("profile" + tag, [&] {
                 for (const char* key : intKeys) sink = sink + GetPrivateProfileIntA(kSection, key, 0, ini);
@@ -517,7 +554,7 @@ int main() {
                 sink = sink + GetPrivateProfileStringA(kSection, "FaceName", "", face, LF_FACESIZE, ini);
             });
             Time("surface" + tag, [&] {
-                HBITMAP bmp = CreateCompatibleBitmap(d.mem, p.layout.surfaceWidth, d.clientH);
+                HBITMAP bmp = Dib(d.mem, p.layout.surfaceWidth, d.clientH);
                 HGDIOBJ old = SelectObject(work, bmp);
                 HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
                 RECT all = {0, 0, p.layout.surfaceWidth, d.clientH};
@@ -531,9 +568,9 @@ int main() {
                 HFONT font = CreateFontIndirectA(&f);
                 HGDIOBJ old = SelectObject(d.mem, font);
                 SIZE size;
-                GetTextExtentPoint32A(d.mem, p.text.c_str(), (int)p.text.size(), &size);
+                GetTextExtentPoint32W(d.mem, p.text.c_str(), (int)p.text.size(), &size);
                 RECT all = {0, 0, p.layout.surfaceWidth, d.clientH};
-                DrawTextA(d.mem, p.text.c_str(), (int)p.text.size(), &all, (UINT)p.layout.drawFlags);
+                DrawTextW(d.mem, p.text.c_str(), (int)p.text.size(), &all, (UINT)p.layout.drawFlags);
                 SelectObject(d.mem, old);
                 DeleteObject(font);
             });
@@ -552,6 +589,24 @@ int main() {
         }
     }
     DeleteDC(work);
+
+    // ---- the frame after the title is set again unchanged: fetched and read, nothing drawn ----
+    compose(title30[0]);
+    for (int i = 0; i < 150; ++i) {
+        if (i % 50 == 0) Anchor();
+        SetWindowTextW(d.main, title30[0].c_str());  // the hook raises a request
+        Time("again", render);
+        Time("againFetch", [&] {
+            wchar_t buf[kTitleLimit];
+            sink = sink + (DWORD)FetchTitle(d.main, buf);
+        });
+        Time("againReads", [&] {
+            for (const char* key : intKeys) sink = sink + GetPrivateProfileIntA(kSection, key, 0, ini);
+            char face[LF_FACESIZE];
+            sink = sink + GetPrivateProfileStringA(kSection, "FaceName", "", face, LF_FACESIZE, ini);
+        });
+        g_samples["againBare"].push_back(g_samples["againFetch"].back() + g_samples["againReads"].back());
+    }
     // The platform work of one composition, summed round by round: a sum of
     // medians would understate it, since each part's costs are skewed.
     for (const Set& s : sets) {
@@ -637,7 +692,7 @@ int main() {
             Target t;
             const std::string kind = k;
             const double naive = Med("naive" + kind), ours = Med("step" + kind);
-            t.what = std::string("Naive marquee frame (fill + DrawTextA), ") + (kind == "1" ? "one" : "two") +
+            t.what = std::string("Naive marquee frame (fill + DrawTextW), ") + (kind == "1" ? "one" : "two") +
                      " piece" + (kind == "1" ? "" : "s");
             t.measured = Us(naive) + " (p90 " + Us(P90("naive" + kind)) + ")";
             t.against = "our step frame: " + Us(ours);
@@ -655,12 +710,16 @@ int main() {
     }
     for (const Set& s : sets) {
         const std::string tag = s.name;
-        ratioRow("Composition, " + tag + "-character title (the VisRender after SetWindowTextA)", "compose" + tag,
+        ratioRow("Composition, " + tag + "-character title (the VisRender after SetWindowTextW)", "compose" + tag,
                  "its platform work, summed per round (table below)", Med("bare" + tag), 1.3, true,
                  "its calls beyond the five summed (GetModuleFileNameA for the settings path, GetClientRect, the "
                  "GetDC/ReleaseDC that makes the surface compatible) cost " +
                      Us(Med("extra" + tag)) + " µs; the rest is noise unless it repeats on a quiet machine");
     }
+    ratioRow("Frame after the title is set again unchanged (nothing drawn)", "again",
+             "its fetch and 11 reads, summed per round", Med("againBare"), 1.3, true,
+             "beyond the fetch and the reads it makes GetModuleFileNameA and GetClientRect calls and compares "
+             "the picture's key; the rest is noise unless it repeats on a quiet machine");
     {
         Target t;
         t.what = "Released DLL (stripped)";
@@ -732,18 +791,22 @@ int main() {
         const std::string tag = s.name;
         const std::string of = " (" + tag + "-character title)";
         plat("Composition" + of, "compose" + tag);
-        plat("  GetWindowTextA of the main window" + of, "gettext" + tag);
+        plat("  the title: SendMessageTimeoutW(WM_GETTEXT) to the main window" + of, "gettext" + tag);
         plat("  11 GetPrivateProfileIntA/StringA reads of the same file" + of, "profile" + tag);
-        plat("  surface: CreateCompatibleBitmap " + Fmt("%.0f", s.pic->layout.surfaceWidth) + " × " +
+        plat("  surface: CreateDIBSection (32 bpp) " + Fmt("%.0f", s.pic->layout.surfaceWidth) + " × " +
                  Fmt("%.0f", d.clientH) + " + select + FillRect + delete" + of,
              "surface" + tag);
-        plat("  text: CreateFontIndirectA + GetTextExtentPoint32A + DrawTextA + delete" + of, "text" + tag);
+        plat("  text: CreateFontIndirectA + GetTextExtentPoint32W + DrawTextW + delete" + of, "text" + tag);
         plat("  showing its start: GetDC + 1 BitBlt + ReleaseDC" + of, "present" + tag);
         plat("  sum of the five above, per round" + of, "bare" + tag);
         plat("  (not in the sum) the composition's other calls: GetModuleFileNameA + GetClientRect + GetDC + "
              "ReleaseDC" + of, "extra" + tag);
-        plat("  (not in the sum) the player's SetWindowTextA, through the plug-in's hook" + of, "settext" + tag);
+        plat("  (not in the sum) the player's SetWindowTextW, through the plug-in's hook" + of, "settext" + tag);
     }
+    plat("Frame after the title is set again unchanged (30 characters)", "again");
+    plat("  SendMessageTimeoutW(WM_GETTEXT) to the main window", "againFetch");
+    plat("  11 GetPrivateProfileIntA/StringA reads of the same file", "againReads");
+    plat("  sum of the two above, per round", "againBare");
     line("");
     line("## Evenness of the steps at 25 ms frames");
     line("");

@@ -14,19 +14,22 @@
 
 #include "plugin/vis_api.h"
 
-// ---- the playlist, in the player's title form (code page 1252) ----
+// ---- the playlist, in the player's title form, as a music library holds it ----
 
-static const char* const kPlaylist[] = {
-    "1. Air - Talisman - Winamp",
-    "2. Massive Attack - Angel (Live) - Winamp",
-    "3. Bj\xF6rk - J\xF3ga - Winamp",
-    "4. Untitled stream",  // no dash: the plug-in shows an empty window
-    "5. Caf\xE9 Tacvba - Eres - Winamp",
-    "6. The Rolling Stones - You Can't Always Get What You Want (Live at the Hollywood Palladium) - Winamp",
-    "7. Sigur R\xF3s - Hopp\xEDpolla - Winamp",
+static const wchar_t* const kPlaylist[] = {
+    L"1. Кино - Звезда - Winamp",
+    L"2. Simon & Garfunkel - The Sound of Silence (Live in Central Park, 1981) - Winamp",
+    L"3. Μίκης Θεοδωράκης - Ζορμπάς - Winamp",
+    L"4. Hall & Oates - Maneater - Winamp",
+    L"5. Björk - Jóga - Winamp",
+    L"6. Untitled stream",  // no dash: the plug-in shows an empty window
+    L"7. a-ha - Take On Me - Winamp",
+    L"8. Earth, Wind & Fire - September - Winamp [Paused]",
+    L"9. Sigur Rós - Hoppípolla - Winamp",
 };
 static const int kPlaylistSize = sizeof(kPlaylist) / sizeof(kPlaylist[0]);
 static const int kShortTitle = 0, kLongTitle = 1;
+static const int kStyleTitles[3] = {0, 2, 3};  // one script for each frame's screenshot
 static const UINT kTitleMs = 4000;
 
 static const char kUsage[] =
@@ -287,6 +290,8 @@ static void ShootStyles(HWND title) {
     static const char* const kNames[3] = {"style-0", "style-1", "style-2"};
     RECT client;
     for (int i = 0; i < 3; ++i) {
+        SetTitle(kStyleTitles[i]);
+        Sleep(600);
         Shot(title, g_options.shots, kNames[FrameStyle(title)]);
         GetClientRect(title, &client);
         // A double click in the client area moves to the next style.
@@ -408,7 +413,7 @@ static DWORD WINAPI ScriptMain(void*) {
 
 static void ShowTitle(int index) {
     g_titleIndex = index % kPlaylistSize;
-    SetWindowTextA(g_main, kPlaylist[g_titleIndex]);  // a sent WM_SETTEXT, as the player does
+    SetWindowTextW(g_main, kPlaylist[g_titleIndex]);  // a sent WM_SETTEXT, as the player does
 }
 
 static void Configure() {
@@ -517,7 +522,7 @@ static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 static HMENU BuildMenu() {
@@ -594,14 +599,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
     g_module->instance = dll;
 
-    WNDCLASSA wc = {};
+    // A Unicode main window, as players register today.
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = MainProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "MirnPreviewPlayer";
-    RegisterClassA(&wc);
-    g_main = CreateWindowExA(0, wc.lpszClassName, kPlaylist[0], WS_OVERLAPPEDWINDOW, 60, 40, 480, 140, NULL,
+    wc.lpszClassName = L"MirnPreviewPlayer";
+    RegisterClassW(&wc);
+    g_main = CreateWindowExW(0, wc.lpszClassName, kPlaylist[0], WS_OVERLAPPEDWINDOW, 60, 40, 480, 140, NULL,
                              BuildMenu(), instance, NULL);
     if (!g_main) {
         Report("cannot create the main window");
@@ -622,9 +628,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
 
     MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    while (GetMessageW(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     CloseHandle(g_displayReady);
     FreeLibrary(dll);
