@@ -7,6 +7,7 @@
 DisplayState g_state = {
     0, 0, 0, 0, 0,  // placement
     {},             // font
+    0,              // textColor
     0,              // bkColor
     1,              // scrollStep
     20,             // scrollInterval

@@ -13,13 +13,14 @@ struct DisplayState {
 
     // appearance
     FontSpec font;
+    COLORREF textColor;
     COLORREF bkColor;
     int scrollStep;      // pixels per step
     int scrollInterval;  // milliseconds per step
     int scrollEnabled;
     COLORREF bkCustomColors[16];
     COLORREF textCustomColors[16];
-    CHOOSEFONTA fontDialog;  // rgbColors doubles as the text colour
+    CHOOSEFONTA fontDialog;  // the font picker's own request; its colour is never used
 
     // run time
     HWND hostWnd;
@@ -39,7 +40,7 @@ struct DisplayState {
 
 extern DisplayState g_state;
 
-inline COLORREF& TextColor() { return g_state.fontDialog.rgbColors; }
+inline COLORREF& TextColor() { return g_state.textColor; }
 
 // The settings dialog may write `font` while the display thread composes from it.
 void LockFont();

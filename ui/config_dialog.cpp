@@ -65,9 +65,9 @@ static void InitDialog(HWND dialog) {
 }
 
 // The picker edits a copy, handed to the display under the font lock, so a
-// composition never reads a half-written record.
+// composition never reads a half-written record. Its request has a colour
+// of its own: the text colour stays what the user chose while it runs.
 static void PickFont(HWND dialog) {
-    const COLORREF textColor = TextColor();
     LockFont();
     FontSpec picked = g_state.font;
     UnlockFont();
@@ -87,7 +87,6 @@ static void PickFont(HWND dialog) {
         ShowFaceName(dialog, picked.lfFaceName);
     }
     cf.lpLogFont = &g_state.font;  // never left pointing at this frame
-    TextColor() = textColor;
 }
 
 static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
