@@ -68,24 +68,35 @@ void LoadAppearance(const VisModule* module) {
     Profile p = OpenProfile(module);
     DisplayState& s = g_state;
 
+    // Read first, so the lock is held for the copy alone.
     char face[LF_FACESIZE] = "";
     if (p.valid) GetPrivateProfileStringA(p.section, "FaceName", "", face, LF_FACESIZE, p.path);
     face[LF_FACESIZE - 1] = '\0';
+    const LONG weight = ReadInt(p, "Weight", 0);
+    const BYTE italic = LowByte(ReadInt(p, "Italic", 0));
+    const BYTE underline = LowByte(ReadInt(p, "Underline", 0));
+    const BYTE strikeOut = LowByte(ReadInt(p, "StrikeOut", 0));
+    const BYTE charSet = LowByte(ReadInt(p, "CharSet", 0));
+    const COLORREF text = (COLORREF)ReadInt(p, "Color", 0xFFFFFF);
+    const COLORREF bk = (COLORREF)ReadInt(p, "BkColor", 0);
+    const int step = ReadInt(p, "Scroll_Step", s.scrollStep);
+    const int interval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
+    const int enabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
 
     LockFont();
-    s.font.lfWeight = ReadInt(p, "Weight", 0);
-    s.font.lfItalic = LowByte(ReadInt(p, "Italic", 0));
-    s.font.lfUnderline = LowByte(ReadInt(p, "Underline", 0));
-    s.font.lfStrikeOut = LowByte(ReadInt(p, "StrikeOut", 0));
-    s.font.lfCharSet = LowByte(ReadInt(p, "CharSet", 0));
+    s.font.lfWeight = weight;
+    s.font.lfItalic = italic;
+    s.font.lfUnderline = underline;
+    s.font.lfStrikeOut = strikeOut;
+    s.font.lfCharSet = charSet;
     lstrcpynA(s.font.lfFaceName, face, LF_FACESIZE);
     UnlockFont();
 
-    TextColor() = (COLORREF)ReadInt(p, "Color", 0xFFFFFF);
-    s.bkColor = (COLORREF)ReadInt(p, "BkColor", 0);
-    s.scrollStep = ReadInt(p, "Scroll_Step", s.scrollStep);
-    s.scrollInterval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
-    s.scrollEnabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
+    TextColor() = text;
+    s.bkColor = bk;
+    s.scrollStep = step;
+    s.scrollInterval = interval;
+    s.scrollEnabled = enabled;
 }
 
 void SaveAppearance(const VisModule* module) {
