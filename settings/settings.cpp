@@ -1,8 +1,89 @@
 #include "settings/settings.h"
 
+#include <shlobj.h>
+
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+
+namespace {
+
+// The player's own settings folder: sent to its main window as WM_USER with
+// this number in lParam, answered with a pointer to the folder's path.
+const LPARAM kAskSettingsFolder = 335;
+// A player that does not answer (busy, or waiting for the thread that asks)
+// must not hang the display.
+const UINT kAskTimeoutMs = 500;
+// Room for the section when it is copied to a per-user file.
+const DWORD kSectionBytes = 8192;
+
+// Opens the file for writing without changing it; where it does not exist,
+// creates a probe of that name and removes it again.
+bool CanWrite(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileA(path);
+    return true;
+}
+
+// The folder the player keeps its own settings in, when it names one. Asked
+// only of a window of this process: the answer is a pointer into it.
+bool PlayerSettingsFolder(HWND host, char* folder /* MAX_PATH bytes */) {
+    DWORD process = 0;
+    if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return false;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, kAskTimeoutMs, &answer))
+        return false;
+    if (answer < 0x10000) return false;  // no answer, or a number rather than a pointer
+    const char* text = (const char*)answer;
+    size_t n = 0;
+    while (n < MAX_PATH && text[n] != '\0') ++n;
+    if (n == 0 || n == MAX_PATH) return false;
+    lstrcpynA(folder, text, MAX_PATH);
+    return true;
+}
+
+// Where the per-user copy lives, its folder made if needed.
+bool UserSettingsFile(const VisModule* module, char* path /* MAX_PATH bytes */) {
+    char base[MAX_PATH], folder[MAX_PATH];
+    if (PlayerSettingsFolder(module->hostWindow, base)) {
+        if (!JoinPath(base, kPlayerPluginsFolder, folder, MAX_PATH)) return false;
+    } else {
+        if (SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, base) != S_OK)
+            return false;
+        if (!JoinPath(base, kUserFolderName, folder, MAX_PATH)) return false;
+    }
+    CreateDirectoryA(folder, NULL);
+    return JoinPath(folder, kSettingsFileName, path, MAX_PATH);
+}
+
+// A per-user copy used for the first time takes over the section of the
+// file beside the library whole, so what that file holds is kept.
+void SeedUserCopy(const char* section, const char* beside, const char* own) {
+    char probe[4];
+    if (GetPrivateProfileSectionA(section, probe, sizeof probe, own) != 0) return;
+    char lines[kSectionBytes];
+    const DWORD n = GetPrivateProfileSectionA(section, lines, kSectionBytes, beside);
+    if (n == 0) return;
+    if (n == kSectionBytes - 2) {
+        // Cut short: the last line may be partial, leave it out.
+        char* last = lines;
+        for (char* p = lines; *p; p += lstrlenA(p) + 1) last = p;
+        *last = '\0';
+        if (last == lines) return;
+    }
+    WritePrivateProfileSectionA(section, lines, own);
+}
+
+}  // namespace
 
 bool SettingsPath(const VisModule* module, char* path) {
     char library[MAX_PATH];
@@ -12,7 +93,16 @@ bool SettingsPath(const VisModule* module, char* path) {
         path[0] = '\0';
         return false;
     }
-    return BuildSettingsPath(library, path, MAX_PATH);
+    if (!BuildSettingsPath(library, path, MAX_PATH)) return false;
+    if (CanWrite(path)) return true;
+    // Read-only beside the library (a Program Files install): a per-user
+    // copy, unless that cannot be written either; then the file beside the
+    // library is still read, and saving reports the failure.
+    char own[MAX_PATH];
+    if (!UserSettingsFile(module, own) || !CanWrite(own)) return true;
+    SeedUserCopy(module->description, path, own);
+    lstrcpynA(path, own, MAX_PATH);
+    return true;
 }
 
 namespace {
