@@ -32,7 +32,7 @@ void ComposeTitle(const VisModule* module) {
     char fetched[kTitleLimit];
     if (GetWindowTextA(s.hostWnd, fetched, (int)kTitleLimit) == 0) return;
     lstrcpynA(s.titleText, fetched, (int)kTitleLimit);
-    if (module) LoadAppearance(module);
+    if (module) RefreshAppearance(module);
     const int length = (int)TrimTitle(s.titleText);
 
     RECT client;

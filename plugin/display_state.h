@@ -36,6 +36,9 @@ struct DisplayState {
     DWORD scrollClock;
     volatile LONG redrawRequested;
     volatile LONG fontLock;  // guards `font` between the dialog and the display thread
+    volatile LONG dialogOpen;         // the settings dialog runs: its picks are not the file's
+    volatile LONG appearanceUnsaved;  // the last save failed: memory is newer than the file
+    int saveFailureShown;             // the open dialog has told the user once
 };
 
 extern DisplayState g_state;

@@ -125,11 +125,14 @@ int ReadInt(const Profile& p, const char* key, int fallback) {
     return p.valid ? (int)GetPrivateProfileIntA(p.section, key, fallback, p.path) : fallback;
 }
 
-void WriteInt(const Profile& p, const char* key, int value) {
-    if (!p.valid) return;
+bool WriteText(const Profile& p, const char* key, const char* text) {
+    return p.valid && WritePrivateProfileStringA(p.section, key, text, p.path);
+}
+
+bool WriteInt(const Profile& p, const char* key, int value) {
     char text[32];
     wsprintfA(text, "%d", value);
-    WritePrivateProfileStringA(p.section, key, text, p.path);
+    return WriteText(p, key, text);
 }
 
 }  // namespace
@@ -144,14 +147,15 @@ void LoadPlacement(const VisModule* module) {
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
 }
 
-void SavePlacement(const VisModule* module) {
+bool SavePlacement(const VisModule* module) {
     Profile p = OpenProfile(module);
     const DisplayState& s = g_state;
-    WriteInt(p, "Screen_x", s.screenX);
-    WriteInt(p, "Screen_y", s.screenY);
-    WriteInt(p, "Screen_w", s.screenW);
-    WriteInt(p, "Screen_h", s.screenH);
-    WriteInt(p, "Window_style", s.styleIndex);
+    bool saved = WriteInt(p, "Screen_x", s.screenX);
+    saved &= WriteInt(p, "Screen_y", s.screenY);
+    saved &= WriteInt(p, "Screen_w", s.screenW);
+    saved &= WriteInt(p, "Screen_h", s.screenH);
+    saved &= WriteInt(p, "Window_style", s.styleIndex);
+    return saved;
 }
 
 void LoadAppearance(const VisModule* module) {
@@ -187,26 +191,35 @@ void LoadAppearance(const VisModule* module) {
     s.scrollStep = step;
     s.scrollInterval = interval;
     s.scrollEnabled = enabled;
+    s.appearanceUnsaved = 0;
 }
 
-void SaveAppearance(const VisModule* module) {
+bool SaveAppearance(const VisModule* module) {
     Profile p = OpenProfile(module);
-    const DisplayState& s = g_state;
+    DisplayState& s = g_state;
 
     LockFont();
     FontSpec font = s.font;
     UnlockFont();
     font.lfFaceName[LF_FACESIZE - 1] = '\0';
 
-    WriteInt(p, "Weight", font.lfWeight);
-    WriteInt(p, "Italic", font.lfItalic);
-    WriteInt(p, "Underline", font.lfUnderline);
-    WriteInt(p, "StrikeOut", font.lfStrikeOut);
-    WriteInt(p, "CharSet", font.lfCharSet);
-    if (p.valid) WritePrivateProfileStringA(p.section, "FaceName", font.lfFaceName, p.path);
-    WriteInt(p, "Color", (int)TextColor());
-    WriteInt(p, "BkColor", (int)s.bkColor);
-    WriteInt(p, "Scroll_Step", s.scrollStep);
-    WriteInt(p, "Scroll_Interval", s.scrollInterval);
-    WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    bool saved = WriteInt(p, "Weight", font.lfWeight);
+    saved &= WriteInt(p, "Italic", font.lfItalic);
+    saved &= WriteInt(p, "Underline", font.lfUnderline);
+    saved &= WriteInt(p, "StrikeOut", font.lfStrikeOut);
+    saved &= WriteInt(p, "CharSet", font.lfCharSet);
+    saved &= WriteText(p, "FaceName", font.lfFaceName);
+    saved &= WriteInt(p, "Color", (int)TextColor());
+    saved &= WriteInt(p, "BkColor", (int)s.bkColor);
+    saved &= WriteInt(p, "Scroll_Step", s.scrollStep);
+    saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
+    saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    // What the file lacks stays in memory for the rest of the load.
+    s.appearanceUnsaved = saved ? 0 : 1;
+    return saved;
+}
+
+void RefreshAppearance(const VisModule* module) {
+    if (g_state.dialogOpen || g_state.appearanceUnsaved) return;
+    LoadAppearance(module);
 }

@@ -10,6 +10,12 @@ struct VisModule;
 bool SettingsPath(const VisModule* module, char* path /* MAX_PATH bytes */);
 
 void LoadPlacement(const VisModule* module);
-void SavePlacement(const VisModule* module);
 void LoadAppearance(const VisModule* module);
-void SaveAppearance(const VisModule* module);
+// False when a value could not be written; the values in memory then stay
+// what the display shows (see RefreshAppearance).
+bool SavePlacement(const VisModule* module);
+bool SaveAppearance(const VisModule* module);
+
+// Before a composition: the file's appearance, unless memory holds choices
+// the file does not (the settings dialog is open, or saving them failed).
+void RefreshAppearance(const VisModule* module);
