@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,11 +27,6 @@ const int kPickerRed = 706, kPickerGreen = 707, kPickerBlue = 708;
 const int kPickerFace = 0x470, kPickerColor = 0x473;
 
 // ---- files ----
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The value of `key` in the plug-in's section, or "<absent>".
 std::string IniValue(const std::string& path, const std::string& key) {
