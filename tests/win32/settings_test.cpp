@@ -418,6 +418,7 @@ struct WhereRow {
     const char* answer;  // what the player answers to 335; nullptr: it ignores it
     bool userBlocked;    // the per-user plugin.ini is a folder too
     Where where;
+    bool longTail = false;  // the section ends in a line longer than the copy takes
 };
 
 // A folder at `path` makes every write of a file there fail, for root too.
@@ -441,6 +442,7 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
         {"read-only file, player answers an empty path", kReadOnly, "", false, kApplicationData},
         {"read-only file, player answers a path too long", kReadOnly, tooLong.c_str(), false, kApplicationData},
         {"read-only file, per-user copy blocked", kReadOnly, nullptr, true, kBesideTheLibrary},
+        {"read-only file ending in a 9000-character line", kReadOnly, nullptr, false, kApplicationData, true},
         {"plugin.ini a folder, per-user copy blocked", kFolder, nullptr, true, kBesideTheLibrary},
     };
     const std::string stored = Ini(
@@ -453,7 +455,8 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
         ResetDisplayState();
         RemoveUserSettings();
         RemoveTree(playerFolder + "Plugins");
-        HostPlayer player("Song - Winamp", row.beside == kWritable || row.beside == kReadOnly ? stored.c_str() : nullptr,
+        const std::string ini = row.longTail ? stored + "Long=" + std::string(9000, 'v') + "\r\n" : stored;
+        HostPlayer player("Song - Winamp", row.beside == kWritable || row.beside == kReadOnly ? ini.c_str() : nullptr,
                           GetModule(0));
         player.settingsFolder = row.answer;
         const std::string beside = player.plugin.iniPath;
@@ -500,6 +503,8 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
                 // The section came along whole, then the save replaced its values.
                 EXPECT_TRUE(has("Screen_x=321"));
                 EXPECT_TRUE(has("Keep=yes"));
+                // A line cut short by the copy is left out rather than kept cut.
+                for (const std::string& line : lines) EXPECT_NE(line.compare(0, 5, "Long="), 0) << line.size();
                 EXPECT_FALSE(has("Color=255"));
             }
             SetAppearance(FixedFallbacks());
