@@ -30,7 +30,8 @@ HANDLE HoldReadOnly(const std::string& path);
 
 // ---- the per-user settings copy ----
 // <application data>\Mirn Title Display\, shared by every test of the
-// prefix: tests that use it run serially and remove it before and after.
+// prefix: only serial tests and a single whitebox test use it, each
+// removing it before and after.
 std::string UserSettingsFolder();
 std::string UserSettingsFile();
 void RemoveUserSettings();
