@@ -102,7 +102,7 @@ bool ComposeTitle(const VisModule* module) {
     case kFetched:
         break;
     }
-    if (module) LoadAppearance(module);
+    if (module) RefreshAppearance(module);
     const int length = (int)TrimTitle(reinterpret_cast<TitleChar*>(fetched));
 
     RECT client;

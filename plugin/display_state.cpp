@@ -7,6 +7,7 @@
 DisplayState g_state = {
     0, 0, 0, 0, 0,  // placement
     {},             // font
+    0,              // textColor
     0,              // bkColor
     1,              // scrollStep
     20,             // scrollInterval
@@ -14,8 +15,11 @@ DisplayState g_state = {
 };
 #pragma GCC diagnostic pop
 
+// Held only for a copy of the record. Sleep(0) yields only to threads of
+// the waiter's priority or above, so after a few tries the waiter sleeps and
+// lets a holder of lower priority run.
 void LockFont() {
-    while (InterlockedExchange(&g_state.fontLock, 1) != 0) Sleep(0);
+    for (int tries = 0; InterlockedExchange(&g_state.fontLock, 1) != 0; ++tries) Sleep(tries < 4 ? 0 : 1);
 }
 
 void UnlockFont() { InterlockedExchange(&g_state.fontLock, 0); }

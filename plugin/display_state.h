@@ -21,13 +21,14 @@ struct DisplayState {
 
     // appearance
     FontSpec font;
+    COLORREF textColor;
     COLORREF bkColor;
     int scrollStep;      // pixels per step
     int scrollInterval;  // milliseconds per step
     int scrollEnabled;
     COLORREF bkCustomColors[16];
     COLORREF textCustomColors[16];
-    CHOOSEFONTA fontDialog;  // rgbColors doubles as the text colour
+    CHOOSEFONTA fontDialog;  // the font picker's own request; its colour is never used
 
     // run time
     HWND hostWnd;
@@ -45,11 +46,14 @@ struct DisplayState {
     int pictureShown;  // the surface holds the whole title `picture` describes
     volatile LONG redrawRequested;
     volatile LONG fontLock;  // guards `font` between the dialog and the display thread
+    volatile LONG dialogOpen;         // the settings dialog runs: its picks are not the file's
+    volatile LONG appearanceUnsaved;  // the last save failed: memory is newer than the file
+    int saveFailureShown;             // the open dialog has told the user once
 };
 
 extern DisplayState g_state;
 
-inline COLORREF& TextColor() { return g_state.fontDialog.rgbColors; }
+inline COLORREF& TextColor() { return g_state.textColor; }
 
 // The settings dialog may write `font` while the display thread composes from it.
 void LockFont();

@@ -1,8 +1,89 @@
 #include "settings/settings.h"
 
+#include <shlobj.h>
+
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+
+namespace {
+
+// The player's own settings folder: sent to its main window as WM_USER with
+// this number in lParam, answered with a pointer to the folder's path.
+const LPARAM kAskSettingsFolder = 335;
+// A player that does not answer (busy, or waiting for the thread that asks)
+// must not hang the display.
+const UINT kAskTimeoutMs = 500;
+// Room for the section when it is copied to a per-user file.
+const DWORD kSectionBytes = 8192;
+
+// Opens the file for writing without changing it; where it does not exist,
+// creates a probe of that name and removes it again.
+bool CanWrite(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileA(path);
+    return true;
+}
+
+// The folder the player keeps its own settings in, when it names one. Asked
+// only of a window of this process: the answer is a pointer into it.
+bool PlayerSettingsFolder(HWND host, char* folder /* MAX_PATH bytes */) {
+    DWORD process = 0;
+    if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return false;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, kAskTimeoutMs, &answer))
+        return false;
+    if (answer < 0x10000) return false;  // no answer, or a number rather than a pointer
+    const char* text = (const char*)answer;
+    size_t n = 0;
+    while (n < MAX_PATH && text[n] != '\0') ++n;
+    if (n == 0 || n == MAX_PATH) return false;
+    lstrcpynA(folder, text, MAX_PATH);
+    return true;
+}
+
+// Where the per-user copy lives, its folder made if needed.
+bool UserSettingsFile(const VisModule* module, char* path /* MAX_PATH bytes */) {
+    char base[MAX_PATH], folder[MAX_PATH];
+    if (PlayerSettingsFolder(module->hostWindow, base)) {
+        if (!JoinPath(base, kPlayerPluginsFolder, folder, MAX_PATH)) return false;
+    } else {
+        if (SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, base) != S_OK)
+            return false;
+        if (!JoinPath(base, kUserFolderName, folder, MAX_PATH)) return false;
+    }
+    CreateDirectoryA(folder, NULL);
+    return JoinPath(folder, kSettingsFileName, path, MAX_PATH);
+}
+
+// A per-user copy used for the first time takes over the section of the
+// file beside the library whole, so what that file holds is kept.
+void SeedUserCopy(const char* section, const char* beside, const char* own) {
+    char probe[4];
+    if (GetPrivateProfileSectionA(section, probe, sizeof probe, own) != 0) return;
+    char lines[kSectionBytes];
+    const DWORD n = GetPrivateProfileSectionA(section, lines, kSectionBytes, beside);
+    if (n == 0) return;
+    if (n == kSectionBytes - 2) {
+        // Cut short: the last line may be partial, leave it out.
+        char* last = lines;
+        for (char* p = lines; *p; p += lstrlenA(p) + 1) last = p;
+        *last = '\0';
+        if (last == lines) return;
+    }
+    WritePrivateProfileSectionA(section, lines, own);
+}
+
+}  // namespace
 
 bool SettingsPath(const VisModule* module, char* path) {
     char library[MAX_PATH];
@@ -12,7 +93,16 @@ bool SettingsPath(const VisModule* module, char* path) {
         path[0] = '\0';
         return false;
     }
-    return BuildSettingsPath(library, path, MAX_PATH);
+    if (!BuildSettingsPath(library, path, MAX_PATH)) return false;
+    if (CanWrite(path)) return true;
+    // Read-only beside the library (a Program Files install): a per-user
+    // copy, unless that cannot be written either; then the file beside the
+    // library is still read, and saving reports the failure.
+    char own[MAX_PATH];
+    if (!UserSettingsFile(module, own) || !CanWrite(own)) return true;
+    SeedUserCopy(module->description, path, own);
+    lstrcpynA(path, own, MAX_PATH);
+    return true;
 }
 
 namespace {
@@ -35,11 +125,14 @@ int ReadInt(const Profile& p, const char* key, int fallback) {
     return p.valid ? (int)GetPrivateProfileIntA(p.section, key, fallback, p.path) : fallback;
 }
 
-void WriteInt(const Profile& p, const char* key, int value) {
-    if (!p.valid) return;
+bool WriteText(const Profile& p, const char* key, const char* text) {
+    return p.valid && WritePrivateProfileStringA(p.section, key, text, p.path);
+}
+
+bool WriteInt(const Profile& p, const char* key, int value) {
     char text[32];
     wsprintfA(text, "%d", value);
-    WritePrivateProfileStringA(p.section, key, text, p.path);
+    return WriteText(p, key, text);
 }
 
 }  // namespace
@@ -54,58 +147,79 @@ void LoadPlacement(const VisModule* module) {
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
 }
 
-void SavePlacement(const VisModule* module) {
+bool SavePlacement(const VisModule* module) {
     Profile p = OpenProfile(module);
     const DisplayState& s = g_state;
-    WriteInt(p, "Screen_x", s.screenX);
-    WriteInt(p, "Screen_y", s.screenY);
-    WriteInt(p, "Screen_w", s.screenW);
-    WriteInt(p, "Screen_h", s.screenH);
-    WriteInt(p, "Window_style", s.styleIndex);
+    bool saved = WriteInt(p, "Screen_x", s.screenX);
+    saved &= WriteInt(p, "Screen_y", s.screenY);
+    saved &= WriteInt(p, "Screen_w", s.screenW);
+    saved &= WriteInt(p, "Screen_h", s.screenH);
+    saved &= WriteInt(p, "Window_style", s.styleIndex);
+    return saved;
 }
 
 void LoadAppearance(const VisModule* module) {
     Profile p = OpenProfile(module);
     DisplayState& s = g_state;
 
+    // Read first, so the lock is held for the copy alone.
     char face[LF_FACESIZE] = "";
     if (p.valid) GetPrivateProfileStringA(p.section, "FaceName", "", face, LF_FACESIZE, p.path);
     face[LF_FACESIZE - 1] = '\0';
+    const LONG weight = ReadInt(p, "Weight", 0);
+    const BYTE italic = LowByte(ReadInt(p, "Italic", 0));
+    const BYTE underline = LowByte(ReadInt(p, "Underline", 0));
+    const BYTE strikeOut = LowByte(ReadInt(p, "StrikeOut", 0));
+    const BYTE charSet = LowByte(ReadInt(p, "CharSet", 0));
+    const COLORREF text = (COLORREF)ReadInt(p, "Color", 0xFFFFFF);
+    const COLORREF bk = (COLORREF)ReadInt(p, "BkColor", 0);
+    const int step = ReadInt(p, "Scroll_Step", s.scrollStep);
+    const int interval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
+    const int enabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
 
     LockFont();
-    s.font.lfWeight = ReadInt(p, "Weight", 0);
-    s.font.lfItalic = LowByte(ReadInt(p, "Italic", 0));
-    s.font.lfUnderline = LowByte(ReadInt(p, "Underline", 0));
-    s.font.lfStrikeOut = LowByte(ReadInt(p, "StrikeOut", 0));
-    s.font.lfCharSet = LowByte(ReadInt(p, "CharSet", 0));
+    s.font.lfWeight = weight;
+    s.font.lfItalic = italic;
+    s.font.lfUnderline = underline;
+    s.font.lfStrikeOut = strikeOut;
+    s.font.lfCharSet = charSet;
     lstrcpynA(s.font.lfFaceName, face, LF_FACESIZE);
     UnlockFont();
 
-    TextColor() = (COLORREF)ReadInt(p, "Color", 0xFFFFFF);
-    s.bkColor = (COLORREF)ReadInt(p, "BkColor", 0);
-    s.scrollStep = ReadInt(p, "Scroll_Step", s.scrollStep);
-    s.scrollInterval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
-    s.scrollEnabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
+    TextColor() = text;
+    s.bkColor = bk;
+    s.scrollStep = step;
+    s.scrollInterval = interval;
+    s.scrollEnabled = enabled;
+    s.appearanceUnsaved = 0;
 }
 
-void SaveAppearance(const VisModule* module) {
+bool SaveAppearance(const VisModule* module) {
     Profile p = OpenProfile(module);
-    const DisplayState& s = g_state;
+    DisplayState& s = g_state;
 
     LockFont();
     FontSpec font = s.font;
     UnlockFont();
     font.lfFaceName[LF_FACESIZE - 1] = '\0';
 
-    WriteInt(p, "Weight", font.lfWeight);
-    WriteInt(p, "Italic", font.lfItalic);
-    WriteInt(p, "Underline", font.lfUnderline);
-    WriteInt(p, "StrikeOut", font.lfStrikeOut);
-    WriteInt(p, "CharSet", font.lfCharSet);
-    if (p.valid) WritePrivateProfileStringA(p.section, "FaceName", font.lfFaceName, p.path);
-    WriteInt(p, "Color", (int)TextColor());
-    WriteInt(p, "BkColor", (int)s.bkColor);
-    WriteInt(p, "Scroll_Step", s.scrollStep);
-    WriteInt(p, "Scroll_Interval", s.scrollInterval);
-    WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    bool saved = WriteInt(p, "Weight", font.lfWeight);
+    saved &= WriteInt(p, "Italic", font.lfItalic);
+    saved &= WriteInt(p, "Underline", font.lfUnderline);
+    saved &= WriteInt(p, "StrikeOut", font.lfStrikeOut);
+    saved &= WriteInt(p, "CharSet", font.lfCharSet);
+    saved &= WriteText(p, "FaceName", font.lfFaceName);
+    saved &= WriteInt(p, "Color", (int)TextColor());
+    saved &= WriteInt(p, "BkColor", (int)s.bkColor);
+    saved &= WriteInt(p, "Scroll_Step", s.scrollStep);
+    saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
+    saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    // What the file lacks stays in memory for the rest of the load.
+    s.appearanceUnsaved = saved ? 0 : 1;
+    return saved;
+}
+
+void RefreshAppearance(const VisModule* module) {
+    if (g_state.dialogOpen || g_state.appearanceUnsaved) return;
+    LoadAppearance(module);
 }

@@ -14,3 +14,16 @@ bool BuildSettingsPath(const char* libraryPath, char* out, size_t outSize) {
     memcpy(out + dirLen, kSettingsFileName, nameLen + 1);
     return true;
 }
+
+bool JoinPath(const char* folder, const char* name, char* out, size_t outSize) {
+    if (outSize == 0) return false;
+    out[0] = '\0';
+    const size_t folderLen = strlen(folder), nameLen = strlen(name);
+    if (folderLen == 0) return false;
+    const size_t slash = folder[folderLen - 1] == '\\' ? 0 : 1;
+    if (folderLen + slash + nameLen + 1 > outSize) return false;
+    memcpy(out, folder, folderLen);
+    if (slash) out[folderLen] = '\\';
+    memcpy(out + folderLen + slash, name, nameLen + 1);
+    return true;
+}

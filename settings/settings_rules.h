@@ -5,6 +5,9 @@
 #include <cstdint>
 
 const char kSettingsFileName[] = "plugin.ini";
+// Per-user homes of the file when the one beside the library is read-only.
+const char kPlayerPluginsFolder[] = "Plugins";  // under the player's own settings folder
+const char kUserFolderName[] = "Mirn Title Display";  // under the user's application data
 const int kMaxScreenCoordinate = 10000;
 const int kStyleCount = 3;
 
@@ -12,6 +15,11 @@ const int kStyleCount = 3;
 // "plugin.ini" (the bare name when there is no backslash). Returns false,
 // leaving `out` empty, when the result does not fit in `outSize` bytes.
 bool BuildSettingsPath(const char* libraryPath, char* out, size_t outSize);
+
+// `folder` + "\\" + `name` (no second backslash after one that ends the
+// folder). Returns false, leaving `out` empty, for an empty folder or when
+// the result does not fit in `outSize` bytes. `out` may not overlap either.
+bool JoinPath(const char* folder, const char* name, char* out, size_t outSize);
 
 // A stored coordinate beyond 10000 is off every screen: back to 0.
 inline int32_t ClampScreenCoordinate(int32_t v) { return v > kMaxScreenCoordinate ? 0 : v; }

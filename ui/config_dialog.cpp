@@ -7,20 +7,47 @@
 #include "plugin/vis_api.h"
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
+#include "settings/settings_rules.h"
 #include "ui/dialog_rules.h"
 
 static const int kTextLimit = 80;
 
 void __cdecl VisConfig(VisModule* module) {
-    LoadAppearance(module);
+    // Choices that could not be saved are still the user's: start from them.
+    if (!g_state.appearanceUnsaved) LoadAppearance(module);
+    g_state.saveFailureShown = 0;
+    // While it is open, compositions keep the picks made in it.
+    InterlockedExchange(&g_state.dialogOpen, 1);
     INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG), module->hostWindow,
                                      ConfigDlgProc, (LPARAM)module);
-    // -1 (no dialog) counts as OK, as the values in memory are kept.
-    if (result != 0)
+    // OK saved before the dialog closed; -1 (no dialog) counts as OK, as the
+    // values in memory are kept.
+    if (result == -1)
         SaveAppearance(module);
-    else
+    else if (result == 0)
         LoadAppearance(module);
+    InterlockedExchange(&g_state.dialogOpen, 0);
     RequestRedraw();
+}
+
+static const VisModule* DialogModule(HWND dialog) {
+    return (const VisModule*)GetWindowLongPtrA(dialog, DWLP_USER);
+}
+
+// Once per opening of the dialog, however often saving fails in it.
+static void TellSaveFailed(HWND dialog, const VisModule* module) {
+    if (g_state.saveFailureShown) return;
+    g_state.saveFailureShown = 1;
+    char path[MAX_PATH];
+    if (!SettingsPath(module, path)) lstrcpynA(path, kSettingsFileName, MAX_PATH);
+    char text[MAX_PATH + 160];
+    wsprintfA(text, "The settings could not be saved to\n%s\n\nThey stay in effect until the plug-in is unloaded.",
+              path);
+    MessageBoxA(dialog, text, module->description, MB_OK | MB_ICONWARNING);
+}
+
+static void Save(HWND dialog, const VisModule* module) {
+    if (!SaveAppearance(module)) TellSaveFailed(dialog, module);
 }
 
 static void SetItemNumber(HWND dialog, int id, int value) {
@@ -65,9 +92,9 @@ static void InitDialog(HWND dialog) {
 }
 
 // The picker edits a copy, handed to the display under the font lock, so a
-// composition never reads a half-written record.
+// composition never reads a half-written record. Its request has a colour
+// of its own: the text colour stays what the user chose while it runs.
 static void PickFont(HWND dialog) {
-    const COLORREF textColor = TextColor();
     LockFont();
     FontSpec picked = g_state.font;
     UnlockFont();
@@ -87,7 +114,6 @@ static void PickFont(HWND dialog) {
         ShowFaceName(dialog, picked.lfFaceName);
     }
     cf.lpLogFont = &g_state.font;  // never left pointing at this frame
-    TextColor() = textColor;
 }
 
 static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
@@ -106,7 +132,7 @@ static void Apply(HWND dialog) {
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)(LONG_PTR)GetWindowLongA(g_state.titleWnd, GWL_USERDATA);
     if (!module) return;
-    SaveAppearance(module);
+    Save(dialog, module);
     RequestRedraw();
 }
 
@@ -114,6 +140,7 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     switch (command) {
     case IDOK:
         ReadScrollControls(dialog);
+        Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;
     case IDCANCEL:
@@ -129,7 +156,7 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
         PickColor(dialog, &TextColor(), g_state.textCustomColors);
         return 1;
     case IDC_ABOUT: {
-        const VisModule* module = (const VisModule*)GetWindowLongPtrA(dialog, DWLP_USER);
+        const VisModule* module = DialogModule(dialog);
         DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDlgProc, 0);
         return 1;
     }

@@ -72,6 +72,41 @@ TEST(BuildSettingsPath, FailureClearsPreviousPath) {
     EXPECT_STREQ(buf, "");
 }
 
+TEST(JoinPath, Table) {
+    const std::string folder255 = "C:\\" + std::string(252, 'd');  // 255 chars, no trailing backslash
+    const struct {
+        const char* label;
+        std::string folder, name;
+        size_t outSize;
+        bool ok;
+        std::string path;
+    } rows[] = {
+        {"application data", "C:\\Users\\u\\AppData\\Roaming", "Mirn Title Display", 260, true,
+         "C:\\Users\\u\\AppData\\Roaming\\Mirn Title Display"},
+        {"folder ends in a backslash", "C:\\Winamp\\", "Plugins", 260, true, "C:\\Winamp\\Plugins"},
+        {"drive root", "C:\\", "plugin.ini", 260, true, "C:\\plugin.ini"},
+        {"network share", "\\\\server\\share", "plugin.ini", 260, true, "\\\\server\\share\\plugin.ini"},
+        {"empty folder", "", "plugin.ini", 260, false, ""},
+        {"empty name", "C:\\a", "", 260, true, "C:\\a\\"},
+        {"exact fit: 259 chars and NUL", folder255, "abc", 260, true, folder255 + "\\abc"},
+        {"one too long", folder255, "abcd", 260, false, ""},
+        {"exact fit after a trailing backslash", folder255 + "\\", "abc", 260, true, folder255 + "\\abc"},
+        {"folder alone fills the buffer", std::string(300, 'f'), "x", 260, false, ""},
+        {"one-byte buffer", "C:", "x", 1, false, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        const size_t guard = 16;
+        std::vector<char> buf(r.outSize + guard, '\x5A');
+        EXPECT_EQ(JoinPath(r.folder.c_str(), r.name.c_str(), buf.data(), r.outSize), r.ok);
+        for (size_t i = r.outSize; i < buf.size(); ++i) ASSERT_EQ(buf[i], '\x5A') << "wrote past outSize at " << i;
+        EXPECT_EQ(std::string(buf.data()), r.path);
+    }
+    char untouched[2] = {'x', 'y'};
+    EXPECT_FALSE(JoinPath("C:", "x", untouched, 0));
+    EXPECT_EQ(std::string(untouched, 2), "xy");
+}
+
 TEST(ClampScreenCoordinate, Table) {
     const struct {
         int32_t stored, loaded;

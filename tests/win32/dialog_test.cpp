@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +17,7 @@ const char kAboutCaption[] = "about title-plugin";
 const char kColorCaption[] = "Color";  // Wine's ChooseColorA
 const char kFontCaption[] = "Font";    // Wine's ChooseFontA
 const char kSection[] = "Title Display (ALPHA)";
+const char kSaveFailedCaption[] = "Title Display (ALPHA)";  // the message box when saving fails
 const int kWaitMs = 5000;
 
 // Control ids of the settings dialog.
@@ -29,11 +28,6 @@ const int kPickerRed = 706, kPickerGreen = 707, kPickerBlue = 708;
 const int kPickerFace = 0x470, kPickerColor = 0x473;
 
 // ---- files ----
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The value of `key` in the plug-in's section, or "<absent>".
 std::string IniValue(const std::string& path, const std::string& key) {
@@ -84,7 +78,7 @@ void RunDialog(HostPlayer& player, const std::function<void(HWND)>& body) {
         body(dialog);
         if (WaitGone(dialog, 2000)) return;
         ADD_FAILURE() << "the settings dialog was left open";
-        for (const char* nested : {kColorCaption, kFontCaption, kAboutCaption}) {
+        for (const char* nested : {kColorCaption, kFontCaption, kAboutCaption, kSaveFailedCaption}) {
             for (WPARAM close : {IDCANCEL, IDOK}) {
                 HWND w = FindWindowA("#32770", nested);
                 if (!w) break;
@@ -125,29 +119,11 @@ Image Capture(HWND window) {
     Image img;
     RECT r;
     if (!GetClientRect(window, &r) || r.right <= 0 || r.bottom <= 0) return img;
+    const std::vector<DWORD> pixels = ClientPixels(window);
+    if (pixels.size() != (size_t)r.right * r.bottom) return img;  // resized meanwhile
     img.w = r.right;
     img.h = r.bottom;
-    HDC windowDC = GetDC(window);
-    HDC memDC = CreateCompatibleDC(windowDC);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = img.w;
-    bi.bmiHeader.biHeight = -img.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(memDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memDC, bmp);
-    BitBlt(memDC, 0, 0, img.w, img.h, windowDC, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = (const uint32_t*)bits;
-    img.px.assign(p, p + (size_t)img.w * img.h);
-    for (uint32_t& v : img.px) v &= 0xFFFFFF;
-    SelectObject(memDC, old);
-    DeleteObject(bmp);
-    DeleteDC(memDC);
-    ReleaseDC(window, windowDC);
+    img.px.assign(pixels.begin(), pixels.end());
     return img;
 }
 
@@ -414,8 +390,9 @@ TEST(ConfigDialog, ApplyAfterTheUserClosedTheTitleWindowWritesNothing) {
 struct PickCase {
     const char* label;
     int button;
-    bool background;  // which colour the button edits
-    int close;        // IDOK or IDCANCEL
+    bool background;   // which colour the button edits
+    int close;         // IDOK or IDCANCEL
+    bool titleChange;  // the player's title changes while the dialog is open
 };
 
 TEST(ConfigDialog, PickedColourIsKeptOnOkAndUndoneOnCancel) {
@@ -423,10 +400,13 @@ TEST(ConfigDialog, PickedColourIsKeptOnOkAndUndoneOnCancel) {
     const std::string ini =
         Section("Color=" + std::to_string(fileText) + "\r\nBkColor=" + std::to_string(fileBack) + "\r\n");
     const PickCase cases[] = {
-        {"back colour, Cancel", kBackColor, true, IDCANCEL},
-        {"text colour, Cancel", kTextColor, false, IDCANCEL},
-        {"back colour, OK", kBackColor, true, IDOK},
-        {"text colour, OK", kTextColor, false, IDOK},
+        {"back colour, Cancel", kBackColor, true, IDCANCEL, false},
+        {"text colour, Cancel", kTextColor, false, IDCANCEL, false},
+        {"back colour, OK", kBackColor, true, IDOK, false},
+        {"text colour, OK", kTextColor, false, IDOK, false},
+        {"text colour, title change, OK", kTextColor, false, IDOK, true},
+        {"back colour, title change, OK", kBackColor, true, IDOK, true},
+        {"back colour, title change, Cancel", kBackColor, true, IDCANCEL, true},
     };
     for (const PickCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -448,6 +428,13 @@ TEST(ConfigDialog, PickedColourIsKeptOnOkAndUndoneOnCancel) {
             EXPECT_TRUE(PickColour(dlg, c.button, red));
             NudgeSize(title);
             EXPECT_TRUE(shows(red)) << "the pick takes effect in memory at once";
+            if (c.titleChange) {
+                const Image shown = Capture(title);
+                player.SetTitle("cd - Winamp");
+                player.Frame();
+                EXPECT_NE(Capture(title), shown) << "the new title is composed";
+                EXPECT_TRUE(shows(red)) << "and the pick stays";
+            }
             EXPECT_EQ(FileBytes(player.plugin.iniPath), before) << "but reaches the file only on OK";
             Click(dlg, c.close);
         });
@@ -465,12 +452,32 @@ TEST(ConfigDialog, PickedColourIsKeptOnOkAndUndoneOnCancel) {
     }
 }
 
+struct FontCase {
+    const char* label;
+    bool confirm;
+    bool moveWhileOpen;  // the display runs and its window is moved while the picker is open
+};
+
 TEST(ConfigDialog, FontPickerNeverChangesTheTextColour) {
     const COLORREF fileText = RGB(0x99, 0x66, 0x33);
     const std::string ini = Section("FaceName=DejaVu Sans\r\nColor=" + std::to_string(fileText) + "\r\n");
-    for (bool confirm : {true, false}) {
-        SCOPED_TRACE(confirm ? "picker confirmed" : "picker cancelled");
+    const FontCase cases[] = {
+        {"picker confirmed", true, false},
+        {"picker cancelled", false, false},
+        {"picker confirmed, window moved while it is open", true, true},
+    };
+    for (const FontCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        const bool confirm = c.confirm;
         HostPlayer player("1. Artist - Song - Winamp", ini.c_str());
+        HWND title = nullptr;
+        if (c.moveWhileOpen) {
+            ASSERT_EQ(player.Start(), 0);
+            player.Frame();
+            title = player.TitleWindow();
+            ASSERT_NE(title, nullptr);
+            ASSERT_GT(CountColour(Capture(title), fileText), 20) << "the title is drawn in the file's colour";
+        }
         std::string chosen, label;
         LRESULT startColour = -1;
         RunDialog(player, [&](HWND dlg) {
@@ -499,6 +506,14 @@ TEST(ConfigDialog, FontPickerNeverChangesTheTextColour) {
                     SendMessageA(colours, CB_SETCURSEL, i, 0);
                     SendMessageA(picker, WM_COMMAND, MAKEWPARAM(kPickerColor, CBN_SELCHANGE), (LPARAM)colours);
                 }
+            if (title) {
+                // A move recomposes from memory while the picker runs.
+                RECT r;
+                GetWindowRect(title, &r);
+                SetWindowPos(title, nullptr, r.left + 30, r.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                Rest(100);
+                EXPECT_GT(CountColour(Capture(title), fileText), 20) << "the text keeps its colour";
+            }
             Click(picker, confirm ? IDOK : IDCANCEL);
             EXPECT_TRUE(WaitGone(picker));
             label = ItemText(dlg, kFaceName);
@@ -511,6 +526,179 @@ TEST(ConfigDialog, FontPickerNeverChangesTheTextColour) {
         EXPECT_EQ(IniValue(player.plugin.iniPath, "FaceName"), face);
         EXPECT_EQ(IniValue(player.plugin.iniPath, "Color"), std::to_string(fileText));
     }
+}
+
+// ---- where the settings live ----
+
+enum Beside { kWritable, kFolder, kReadOnly };
+
+// Makes plugin.ini beside the library unwritable the way the row asks: a
+// folder in its place, or the file held open for reading only (released
+// with the handle).
+struct Blocked {
+    HANDLE held = INVALID_HANDLE_VALUE;
+    Blocked(const std::string& ini, Beside beside) {
+        if (beside == kFolder) {
+            EXPECT_TRUE(CreateDirectoryA(ini.c_str(), nullptr)) << ini;
+        }
+        if (beside == kReadOnly) {
+            held = HoldReadOnly(ini);
+            EXPECT_NE(held, INVALID_HANDLE_VALUE) << ini;
+        }
+    }
+    ~Blocked() {
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
+};
+
+struct OutliveCase {
+    const char* label;
+    Beside beside;
+    bool playerFolder;  // the player answers 335 with a folder of its own
+};
+
+TEST(ConfigDialog, SettingsOutliveTheLibraryWhereverTheyLive) {
+    const char kTitle[] = "1. Artist - Song - Winamp";
+    // A placement beside the player's window (100,100 - 500,220) would hide a lost one.
+    const std::string stored =
+        Section("Screen_x=321\r\nScreen_y=123\r\nScreen_w=300\r\nScreen_h=50\r\nScroll_Step=4\r\nScroll_Interval=33\r\n");
+    const OutliveCase cases[] = {
+        {"writable plugin.ini", kWritable, false},
+        {"plugin.ini a folder", kFolder, false},
+        {"plugin.ini a folder, the player names its folder", kFolder, true},
+        {"read-only plugin.ini", kReadOnly, false},
+        {"read-only plugin.ini, the player names its folder", kReadOnly, true},
+    };
+    const std::string playerFolder = MakeTempFolder();
+    for (const OutliveCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        RemoveUserSettings();
+        RemoveTree(playerFolder + "Plugins");
+        const bool hasFile = c.beside != kFolder;
+        // A read-only file's placement is kept; elsewhere the window is moved
+        // and its place at the stop must come back.
+        const POINT place = c.beside == kReadOnly ? POINT{321, 123} : POINT{150, 400};
+        const std::string perUser = c.playerFolder ? playerFolder + "Plugins\\plugin.ini" : UserSettingsFile();
+        for (int load = 1; load <= 2; ++load) {
+            SCOPED_TRACE(load == 1 ? "first load" : "loaded again");
+            HostPlayer player(kTitle, hasFile ? stored.c_str() : nullptr);
+            if (c.playerFolder) player.settingsFolder = playerFolder.c_str();
+            Blocked blocked(player.plugin.iniPath, c.beside);
+            ASSERT_EQ(player.Start(), 0);
+            player.Frame();
+            HWND title = player.TitleWindow();
+            ASSERT_NE(title, nullptr);
+            RECT r = {};
+            GetWindowRect(title, &r);
+            if (load == 2) {
+                EXPECT_EQ(r.left, place.x);
+                EXPECT_EQ(r.top, place.y);
+            } else if (hasFile) {
+                EXPECT_EQ(r.left, 321) << "the file's placement is read";
+                EXPECT_EQ(r.top, 123);
+            }
+            RunDialog(player, [&](HWND dlg) {
+                EXPECT_EQ(ItemText(dlg, kStep), load == 2 ? "6" : hasFile ? "4" : "1");
+                EXPECT_EQ(ItemText(dlg, kInterval), load == 2 ? "60" : hasFile ? "33" : "20");
+                SetDlgItemTextA(dlg, kStep, "6");
+                SetDlgItemTextA(dlg, kInterval, "60");
+                Click(dlg, IDOK);
+            });
+            EXPECT_EQ(FindWindowA("#32770", kSaveFailedCaption), nullptr) << "no failure to report";
+            if (load == 1 && c.beside != kReadOnly)
+                player.OnDisplay([&] { SetWindowPos(title, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER); });
+            player.Stop();
+
+            const std::string file = c.beside == kWritable ? player.plugin.iniPath : perUser;
+            EXPECT_EQ(IniValue(file, "Scroll_Step"), "6");
+            EXPECT_EQ(IniValue(file, "Scroll_Interval"), "60");
+            EXPECT_EQ(IniValue(file, "Screen_x"), std::to_string(place.x));
+            EXPECT_EQ(IniValue(file, "Screen_y"), std::to_string(place.y));
+            if (c.beside == kReadOnly) {
+                EXPECT_EQ(FileBytes(player.plugin.iniPath), stored) << "the read-only file is left alone";
+            }
+            if (c.beside == kWritable) {
+                EXPECT_FALSE(FileExists(UserSettingsFile())) << "no per-user copy is made";
+                EXPECT_FALSE(FileExists(playerFolder + "Plugins"));
+                break;  // its file goes with the library's folder
+            }
+            if (!c.playerFolder) {
+                EXPECT_FALSE(FileExists(playerFolder + "Plugins"));
+            }
+        }
+    }
+    RemoveUserSettings();
+    RemoveTree(playerFolder);
+}
+
+struct FailedSaveCase {
+    const char* label;
+    bool applyFirst;
+};
+
+TEST(ConfigDialog, SaveThatFailsIsToldOnceAndKeptOnScreen) {
+    const COLORREF red = RGB(255, 0, 0);
+    const FailedSaveCase cases[] = {
+        {"OK", false},
+        {"Apply, then OK", true},
+    };
+    for (const FailedSaveCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        RemoveUserSettings();
+        HostPlayer player("ab - Winamp");
+        // Neither beside the library nor per user can anything be written.
+        Blocked beside(player.plugin.iniPath, kFolder);
+        CreateDirectoryA(UserSettingsFolder().c_str(), nullptr);
+        Blocked perUser(UserSettingsFile(), kFolder);
+        ASSERT_EQ(player.Start(), 0);
+        player.SetAutoFrames(true);
+        HWND title = player.TitleWindow();
+        ASSERT_NE(title, nullptr);
+
+        int told = 0;
+        HWND owner = nullptr, dialog = nullptr;
+        std::string text;
+        RunDialog(player, [&](HWND dlg) {
+            dialog = dlg;
+            EXPECT_TRUE(PickColour(dlg, kBackColor, red));
+            auto answer = [&] {
+                HWND box = WaitForDialog(kSaveFailedCaption, 2000);
+                if (!box) return;
+                ++told;
+                owner = GetWindow(box, GW_OWNER);
+                text = ItemText(box, 0xFFFF);  // the message box's text
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                WaitGone(box);
+            };
+            if (c.applyFirst) {
+                ClickLater(dlg, kApply);
+                answer();
+                Rest(100);
+                EXPECT_TRUE(IsWindow(dlg)) << "Apply keeps the dialog open";
+                ClickLater(dlg, IDOK);
+            } else {
+                ClickLater(dlg, IDOK);
+                answer();
+            }
+        });
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(owner, dialog) << "owned by the settings dialog";
+        EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
+        EXPECT_NE(text.find(player.plugin.iniPath), std::string::npos) << "names where they were meant to go: " << text;
+        EXPECT_EQ(FindWindowA("#32770", kSaveFailedCaption), nullptr);
+
+        // A requested composition (the title changes) keeps the chosen colour.
+        const Image before = Capture(title);
+        player.SetTitle("cd - Winamp");
+        EXPECT_TRUE(WaitForImage(title, [&](const Image& i) { return i.w > 0 && i != before; }, kWaitMs));
+        Rest(300);
+        const Image after = Capture(title);
+        ASSERT_GT(after.w, 2);
+        EXPECT_EQ(after.at(2, 2), Rgb(red)) << "the display keeps the chosen background";
+        player.SetAutoFrames(false);
+        player.Stop();
+    }
+    RemoveUserSettings();
 }
 
 // ---- the scroll entries ----

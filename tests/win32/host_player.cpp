@@ -1,7 +1,10 @@
 #include "host_player.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 // ---- files ----
@@ -52,6 +55,11 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
@@ -75,6 +83,22 @@ std::vector<std::string> SectionLines(const std::string& path, const std::string
     }
     return out;
 }
+
+HANDLE HoldReadOnly(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// ---- the per-user settings copy ----
+
+std::string UserSettingsFolder() {
+    char appData[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
+    return std::string(appData) + "\\Mirn Title Display\\";
+}
+
+std::string UserSettingsFile() { return UserSettingsFolder() + "plugin.ini"; }
+
+void RemoveUserSettings() { RemoveTree(UserSettingsFolder()); }
 
 // ---- the plug-in copy ----
 
@@ -143,6 +167,9 @@ LRESULT CALLBACK HostPlayer::MainProc(HWND hwnd, UINT message, WPARAM wParam, LP
             g_player->hostMessages.push_back(m);
         }
         return 0;
+    case WM_USER:
+        if (lParam == 335 && g_player && g_player->settingsFolder) return (LRESULT)g_player->settingsFolder;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }

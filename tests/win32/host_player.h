@@ -16,6 +16,8 @@ std::string MakeTempFolder();
 void RemoveTree(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
+// The file's bytes; empty when there is no file.
+std::string FileBytes(const std::string& path);
 // The file's lines without their CR LF; empty when there is no file.
 std::vector<std::string> ReadLines(const std::string& path);
 // "Key=value" lines of the file, in order, for one section.
@@ -25,6 +27,17 @@ std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& text);
 // Folder of the running test program, where the built DLL sits too.
 std::string ProgramFolder();
+// Opens an existing file for reading and lets others only read it: every
+// writer then fails (a read-only file, even for root). Close to release.
+HANDLE HoldReadOnly(const std::string& path);
+
+// ---- the per-user settings copy ----
+// <application data>\Mirn Title Display\, shared by every test of the
+// prefix: only serial tests and a single whitebox test use it, each
+// removing it before and after.
+std::string UserSettingsFolder();
+std::string UserSettingsFile();
+void RemoveUserSettings();
 
 // ---- the plug-in copy ----
 struct PluginCopy {
@@ -58,6 +71,9 @@ public:
     PluginCopy plugin;
     VisModule* module;
     HWND main = nullptr;
+    // When set, the main window answers WM_USER 335 (the player's own
+    // settings folder) with it, as the player does; otherwise it ignores it.
+    const char* settingsFolder = nullptr;
 
     void SetTitle(const char* title);  // UTF-8, through WM_SETTEXT, as the player does
     int Start();                       // VisInit on the display thread

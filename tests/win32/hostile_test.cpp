@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,11 +32,6 @@ std::string Trim(const std::string& s) {
     const size_t first = s.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool IsOurKey(const std::string& key) {
@@ -195,7 +188,7 @@ void RunRow(const Row& row) {
     const std::string ini = player.plugin.iniPath;
     if (row.hasFile) WriteTextFile(ini, row.ini);
     if (row.prepare) row.prepare(player);
-    const std::string before = ReadBytes(ini);
+    const std::string before = FileBytes(ini);
 
     ASSERT_EQ(player.Start(), 0);
     player.Frame(3);
@@ -231,7 +224,7 @@ void RunRow(const Row& row) {
         EXPECT_TRUE(style >= 0 && style <= 2) << "saved Window_style " << style;
     }
     if (row.foreignKept) {
-        EXPECT_EQ(ForeignLines(ReadBytes(ini)), ForeignLines(before)) << "lines that are not ours changed";
+        EXPECT_EQ(ForeignLines(FileBytes(ini)), ForeignLines(before)) << "lines that are not ours changed";
     }
 }
 
@@ -293,9 +286,14 @@ std::vector<Row> IniRows() {
     Row folder = Ini("plugin.ini is a folder", "", kBelowThePlayer, [](const std::string& ini) {
         const DWORD a = GetFileAttributesA(ini.c_str());
         EXPECT_TRUE(a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) << "the folder stays";
+        EXPECT_EQ(SavedText(UserSettingsFile(), "Screen_y"), "220") << "saved to the per-user copy instead";
+        RemoveUserSettings();
     });
     folder.hasFile = false;
-    folder.prepare = [](HostPlayer& p) { ASSERT_TRUE(CreateDirectoryA(p.plugin.iniPath.c_str(), nullptr)); };
+    folder.prepare = [](HostPlayer& p) {
+        RemoveUserSettings();
+        ASSERT_TRUE(CreateDirectoryA(p.plugin.iniPath.c_str(), nullptr));
+    };
     rows.push_back(folder);
     rows.push_back(Ini("binary garbage", Garbage(4096)));
     // The platform's writer ends each line it writes back at a NUL.

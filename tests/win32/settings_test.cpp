@@ -407,6 +407,127 @@ TEST_F(SettingsFile, WritesKeepOtherSectionsAndUnknownKeys) {
     EXPECT_NE(std::find(ours.begin(), ours.end(), "Weight=900"), ours.end());
 }
 
+// ---- where the file lives ----
+
+enum Beside { kWritable, kNoFile, kFolder, kReadOnly };
+enum Where { kBesideTheLibrary, kApplicationData, kPlayerFolder };
+
+struct WhereRow {
+    const char* label;
+    Beside beside;
+    const char* answer;  // what the player answers to 335; nullptr: it ignores it
+    bool userBlocked;    // the per-user plugin.ini is a folder too
+    Where where;
+    bool longTail = false;  // the section ends in a line longer than the copy takes
+};
+
+// A folder at `path` makes every write of a file there fail, for root too.
+void BlockWith(const std::string& path) {
+    std::string parent = path.substr(0, path.find_last_of('\\'));
+    CreateDirectoryA(parent.c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+}
+
+TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
+    const std::string playerFolder = MakeTempFolder();
+    const std::string tooLong = "C:\\" + std::string(300, 'p');
+    const WhereRow rows[] = {
+        {"writable file", kWritable, nullptr, false, kBesideTheLibrary},
+        {"writable file, player names its folder", kWritable, playerFolder.c_str(), false, kBesideTheLibrary},
+        {"no file, writable folder", kNoFile, nullptr, false, kBesideTheLibrary},
+        {"plugin.ini a folder", kFolder, nullptr, false, kApplicationData},
+        {"plugin.ini a folder, player names its folder", kFolder, playerFolder.c_str(), false, kPlayerFolder},
+        {"read-only file", kReadOnly, nullptr, false, kApplicationData},
+        {"read-only file, player names its folder", kReadOnly, playerFolder.c_str(), false, kPlayerFolder},
+        {"read-only file, player answers an empty path", kReadOnly, "", false, kApplicationData},
+        {"read-only file, player answers a path too long", kReadOnly, tooLong.c_str(), false, kApplicationData},
+        {"read-only file, per-user copy blocked", kReadOnly, nullptr, true, kBesideTheLibrary},
+        {"read-only file ending in a 9000-character line", kReadOnly, nullptr, false, kApplicationData, true},
+        {"plugin.ini a folder, per-user copy blocked", kFolder, nullptr, true, kBesideTheLibrary},
+    };
+    const std::string stored = Ini(
+        "Screen_x=321\r\nScreen_y=123\r\nScreen_w=300\r\nScreen_h=50\r\nWindow_style=1\r\n"
+        "Scroll_Step=4\r\nScroll_Interval=33\r\nColor=255\r\nKeep=yes\r\n");
+    const Placement storedPlacement = {321, 123, 300, 50, 1};
+    const std::string playerFile = playerFolder + "Plugins\\plugin.ini";
+    for (const WhereRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        ResetDisplayState();
+        RemoveUserSettings();
+        RemoveTree(playerFolder + "Plugins");
+        const std::string ini = row.longTail ? stored + "Long=" + std::string(9000, 'v') + "\r\n" : stored;
+        HostPlayer player("Song - Winamp", row.beside == kWritable || row.beside == kReadOnly ? ini.c_str() : nullptr,
+                          GetModule(0));
+        player.settingsFolder = row.answer;
+        const std::string beside = player.plugin.iniPath;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (row.beside == kFolder) BlockWith(beside);
+        if (row.beside == kReadOnly) {
+            held = HoldReadOnly(beside);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        if (row.userBlocked) BlockWith(UserSettingsFile());
+        const bool readable = row.beside == kWritable || row.beside == kReadOnly;
+        const std::string before = readable ? FileBytes(beside) : "";
+        const std::string want = row.where == kBesideTheLibrary ? beside
+                                 : row.where == kPlayerFolder   ? playerFile
+                                                                : UserSettingsFile();
+
+        char path[MAX_PATH] = "";
+        ASSERT_TRUE(SettingsPath(player.module, path));
+        EXPECT_EQ(lstrcmpiA(path, want.c_str()), 0) << path;
+
+        // What the file beside the library holds is read wherever the file lives.
+        SetPlacement(kMemoryPlacement);
+        SetAppearance(kMemoryAppearance);
+        LoadPlacement(player.module);
+        LoadAppearance(player.module);
+        ExpectPlacement(readable ? storedPlacement : kMemoryPlacement);
+        EXPECT_EQ(g_state.scrollStep, readable ? 4 : kMemoryAppearance.step);
+        EXPECT_EQ(TextColor(), readable ? (COLORREF)255 : (COLORREF)0xFFFFFF);
+        if (row.beside == kNoFile) {
+            EXPECT_FALSE(FileExists(beside)) << "finding out leaves no file behind";
+        }
+
+        const bool writable = !row.userBlocked || row.where != kBesideTheLibrary || row.beside == kWritable ||
+                              row.beside == kNoFile;
+        SetAppearance(kMemoryAppearance);
+        EXPECT_EQ(SaveAppearance(player.module), writable);
+        EXPECT_EQ(g_state.appearanceUnsaved, writable ? 0 : 1);
+        if (writable) {
+            const std::vector<std::string> lines = SectionLines(want, kSection);
+            auto has = [&](const char* line) { return std::count(lines.begin(), lines.end(), line) == 1; };
+            EXPECT_TRUE(has("Scroll_Step=7"));
+            EXPECT_TRUE(has("FaceName=Memory Face"));
+            if (readable) {
+                // The section came along whole, then the save replaced its values.
+                EXPECT_TRUE(has("Screen_x=321"));
+                EXPECT_TRUE(has("Keep=yes"));
+                // A line cut short by the copy is left out rather than kept cut.
+                for (const std::string& line : lines) EXPECT_NE(line.compare(0, 5, "Long="), 0) << line.size();
+                EXPECT_FALSE(has("Color=255"));
+            }
+            SetAppearance(FixedFallbacks());
+            LoadAppearance(player.module);
+            ExpectAppearance(kMemoryAppearance);
+            LoadPlacement(player.module);
+            ExpectPlacement(readable ? storedPlacement : kMemoryPlacement);
+        }
+        if (row.where != kBesideTheLibrary || row.userBlocked) {
+            EXPECT_EQ(readable ? FileBytes(beside) : "", before) << "the read-only file is left alone";
+        }
+        if (row.where != kApplicationData) {
+            EXPECT_EQ(FileExists(UserSettingsFile()), row.userBlocked) << "no copy in application data";
+        }
+        if (row.where != kPlayerFolder) {
+            EXPECT_FALSE(FileExists(playerFile)) << "no copy in the player's folder";
+        }
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
+    RemoveUserSettings();
+    RemoveTree(playerFolder);
+}
+
 // ---- a library path too long to name its settings file ----
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
