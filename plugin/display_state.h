@@ -49,6 +49,8 @@ struct DisplayState {
     volatile LONG dialogOpen;         // the settings dialog runs: its picks are not the file's
     volatile LONG appearanceUnsaved;  // the last save failed: memory is newer than the file
     int saveFailureShown;             // the open dialog has told the user once
+    HWND playerFolderHost;            // the main window that answered where its settings are
+    char playerFolder[MAX_PATH];      // its answer; empty when it names none
 };
 
 extern DisplayState g_state;

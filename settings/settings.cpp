@@ -35,19 +35,29 @@ bool CanWrite(const char* path) {
 }
 
 // The folder the player keeps its own settings in, when it names one. Asked
-// only of a window of this process: the answer is a pointer into it.
+// only of a window of this process: the answer is a pointer into it. The
+// answer is kept, so that a player busy later (one stopping the display
+// while it waits for it) still gets the same file.
 bool PlayerSettingsFolder(HWND host, char* folder /* MAX_PATH bytes */) {
-    DWORD process = 0;
-    if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return false;
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, kAskTimeoutMs, &answer))
-        return false;
-    if (answer < 0x10000) return false;  // no answer, or a number rather than a pointer
-    const char* text = (const char*)answer;
-    size_t n = 0;
-    while (n < MAX_PATH && text[n] != '\0') ++n;
-    if (n == 0 || n == MAX_PATH) return false;
-    lstrcpynA(folder, text, MAX_PATH);
+    DisplayState& s = g_state;
+    if (!host || host != s.playerFolderHost) {
+        DWORD process = 0;
+        if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return false;
+        DWORD_PTR answer = 0;
+        // Not answered in time: no answer yet, ask again next time.
+        if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, kAskTimeoutMs, &answer))
+            return false;
+        s.playerFolder[0] = '\0';
+        if (answer >= 0x10000) {  // a pointer, not a number
+            const char* text = (const char*)answer;
+            size_t n = 0;
+            while (n < MAX_PATH && text[n] != '\0') ++n;
+            if (n < MAX_PATH) lstrcpynA(s.playerFolder, text, MAX_PATH);
+        }
+        s.playerFolderHost = host;
+    }
+    if (s.playerFolder[0] == '\0') return false;
+    lstrcpynA(folder, s.playerFolder, MAX_PATH);
     return true;
 }
 
