@@ -1,5 +1,6 @@
 // The title window: start, stop and its window procedure.
 #include "display/display.h"
+#include "display/placement_rules.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings.h"
@@ -30,17 +31,56 @@ static void ApplyStyle(HWND window, int index) {
 
 static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
 
+// The player's rectangle as the user left it: a minimised window reports
+// its icon's place (-32000, -32000 on Windows), so take the one it will be
+// restored to.
+static bool HostRect(HWND host, RECT* r) {
+    if (!IsIconic(host)) return GetWindowRect(host, r) != 0;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(host, &wp)) return false;
+    *r = wp.rcNormalPosition;
+    // Given in workspace coordinates, which start at the work area's corner.
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (!(GetWindowLongA(host, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
+        GetMonitorInfoA(MonitorFromWindow(host, MONITOR_DEFAULTTONEAREST), &mi))
+        OffsetRect(r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+    return true;
+}
+
+// A place on no monitor (a monitor unplugged, a player at the edge of the
+// screen, a place saved by hand) is never opened: the window goes into the
+// work area of the nearest monitor. One at least partly on a monitor stays.
+static void KeepOnScreen() {
+    DisplayState& s = g_state;
+    const Placement stored = {s.screenX, s.screenY, s.screenW, s.screenH};
+    const PlaceRect c = CoveredRect(stored);
+    const RECT r = {c.left, c.top, c.right, c.bottom};
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+    const PlaceRect work = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    const Placement moved = MoveIntoArea(stored, work);
+    s.screenX = moved.x;
+    s.screenY = moved.y;
+    s.screenW = moved.w;
+    s.screenH = moved.h;
+}
+
 int __cdecl VisInit(VisModule* module) {
     DisplayState& s = g_state;
     s.hostWnd = module->hostWindow;
     RECT host;
-    if (GetWindowRect(s.hostWnd, &host)) {
+    if (HostRect(s.hostWnd, &host)) {
         s.screenX = host.left;
         s.screenY = host.bottom;
         s.screenW = host.right - host.left;
     }
     s.screenH = 64;
     LoadPlacement(module);
+    KeepOnScreen();
     const int w = s.screenW, h = s.screenH;
 
     WNDCLASSA wc = {};

@@ -177,12 +177,20 @@ TEST(TitleWindow, FirstRunOpensBelowThePlayer) {
     ExpectPlacementSaved(player.plugin.iniPath, host.left, host.bottom, host.right - host.left, 64, 0);
 }
 
+// The one 1280 x 1024 screen of the test session is all work area.
+const RECT kWorkArea = {0, 0, 1280, 1024};
+
 TEST(TitleWindow, PlacementAndStyleFromTheFile) {
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi));
+    ASSERT_TRUE(SameRect(mi.rcWork, kWorkArea)) << Describe(mi.rcWork);
     struct Row {
         const char* label;
         const char* lines;
         RECT expected;  // outer rectangle
         int style;      // as applied and saved back
+        bool minimised = false;  // the player, when the display starts
     } rows[] = {
         {"style 0", "Screen_x=30\r\nScreen_y=40\r\nScreen_w=300\r\nScreen_h=90\r\nWindow_style=0\r\n",
          {30, 40, 330, 130}, 0},
@@ -192,20 +200,42 @@ TEST(TitleWindow, PlacementAndStyleFromTheFile) {
          {70, 80, 290, 130}, 2},
         {"x and y above 10000", "Screen_x=10001\r\nScreen_y=10001\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=1\r\n",
          {0, 0, 200, 60}, 1},
+        // 10000 itself is kept, and is off the screen: into its corner.
         {"x and y at 10000", "Screen_x=10000\r\nScreen_y=10000\r\nScreen_w=200\r\nScreen_h=60\r\n",
-         {10000, 10000, 10200, 10060}, 0},
+         {1080, 964, 1280, 1024}, 0},
         {"negative x and y", "Screen_x=-40\r\nScreen_y=-30\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=2\r\n",
          {-40, -30, 160, 30}, 2},
+        // Off every screen: onto the monitor, with the stored size.
+        {"a minimised player's place", "Screen_x=-32000\r\nScreen_y=-32000\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=1\r\n",
+         {0, 0, 200, 60}, 1},
+        {"x 5000", "Screen_x=5000\r\nScreen_y=300\r\nScreen_w=300\r\nScreen_h=80\r\n", {980, 300, 1280, 380}, 0},
+        {"y 9000", "Screen_x=100\r\nScreen_y=9000\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
+         {100, 944, 400, 1024}, 2},
+        {"x -3000", "Screen_x=-3000\r\nScreen_y=200\r\nScreen_w=300\r\nScreen_h=80\r\n", {0, 200, 300, 280}, 0},
+        {"off the screen and wider than it", "Screen_x=5000\r\nScreen_y=100\r\nScreen_w=2000\r\nScreen_h=100\r\nWindow_style=2\r\n",
+         {0, 100, 1280, 200}, 2},
+        // Partly on the screen: exactly where it was.
+        {"two pixels off the left edge", "Screen_x=-2\r\nScreen_y=700\r\nScreen_w=300\r\nScreen_h=80\r\n",
+         {-2, 700, 298, 780}, 0},
+        {"mostly off the corner", "Screen_x=1250\r\nScreen_y=1000\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
+         {1250, 1000, 1550, 1080}, 2},
         {"style 3", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=3\r\n",
          {20, 30, 260, 94}, 0},
         {"style -1", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=-1\r\n",
          {20, 30, 260, 94}, 0},
         // Keys absent: the default under the player (its window is at 100,100 400x120).
         {"only the height", "Screen_h=80\r\nWindow_style=2\r\n", {100, 220, 500, 300}, 2},
+        // Minimised, it reports its icon's place (off the screen on Windows, at
+        // the bottom edge here); under where it comes back is the place.
+        {"player minimised, no placement", "", {100, 220, 500, 284}, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         HostPlayer player("1. Artist - Song - Winamp", Ini(row.lines).c_str());
+        if (row.minimised) {
+            ShowWindow(player.main, SW_MINIMIZE);
+            ASSERT_TRUE(IsIconic(player.main));
+        }
         ASSERT_EQ(player.Start(), 0);
         HWND w = player.TitleWindow();
         ASSERT_NE(w, nullptr);
