@@ -117,8 +117,12 @@ int __cdecl VisInit(VisModule* module) {
     s.screenH = h;
     RequestRedraw();
 
+    // Only the thread that owns the player's window: every WM_SETTEXT to it,
+    // whoever sends it, is handled there. Thread 0 would mean every program
+    // on the desktop, so no window means no hook.
     HOOKPROC hook = (HOOKPROC)(void*)GetProcAddress(module->instance, "GetMsgProc");
-    s.hookHandle = hook ? SetWindowsHookExA(WH_CALLWNDPROC, hook, module->instance, 0) : NULL;
+    const DWORD hostThread = GetWindowThreadProcessId(s.hostWnd, NULL);
+    s.hookHandle = hook && hostThread ? SetWindowsHookExA(WH_CALLWNDPROC, hook, module->instance, hostThread) : NULL;
     return 0;
 }
 

@@ -247,6 +247,9 @@ int HostPlayer::Start() {
     int rc = -1;
     OnDisplay([&] { rc = module->start(module); });
     started_ = rc == 0;
+    // Wine: a hook installed on this thread from another one sees the sends
+    // made here only once this thread has asked for its messages.
+    Pump(0);
     return rc;
 }
 
@@ -348,4 +351,25 @@ int InkPixels(HWND window, COLORREF background) {
     for (DWORD p : ClientPixels(window))
         if (p != bk) ++ink;
     return ink;
+}
+
+// ---- another program on the desktop ----
+
+int RunNeighbour(HWND player, const char* title, int ms) {
+    char command[1024];
+    snprintf(command, sizeof command, "\"%sneighbour.exe\" %lu %d \"%s\"", ProgramFolder().c_str(),
+             (unsigned long)(UINT_PTR)player, ms, title);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    CloseHandle(pi.hThread);
+    // Its title reaches the player's window through this thread.
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        PumpMessages(0);
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, (UINT)-1);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return (int)code;
 }

@@ -439,9 +439,16 @@ TEST(TitleWindow, OnlyThePlayersTitleChangeRecomposes) {
         {"player's title from the display thread",
          [&] { player.OnDisplay([&] { SendMessageA(player.main, WM_SETTEXT, 0, (LPARAM) "C - Z"); }); }, true},
         {"another window after a change", [&] { SetWindowTextA(other, "D - W"); }, false},
+        // It sends itself messages for a second first, while the display runs.
+        {"player's title from another program, which never loads the plug-in",
+         [&] {
+             EXPECT_EQ(RunNeighbour(player.main, "G - T"), 0)
+                 << "1: vis_mirn.dll was loaded in it; 2: no window; 4: the title was not taken";
+         },
+         true},
     };
-    const COLORREF colours[] = {0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x808000,
-                                0x008080, 0x102030, 0x302010, 0x0000C0, 0xC00000};
+    const COLORREF colours[] = {0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x808000, 0x008080,
+                                0x102030, 0x302010, 0x0000C0, 0xC00000, 0x00C000};
     static_assert(sizeof colours / sizeof colours[0] == sizeof rows / sizeof rows[0], "one colour a row");
     uint32_t shown = 0xFF0000;
     int i = 0;
