@@ -6,6 +6,8 @@
 #include "settings/settings.h"
 #include "settings/settings_rules.h"
 
+#include <windowsx.h>
+
 static const char kClassName[] = "MirnVis";
 static const char kErrorCaption[] = "blah";
 
@@ -87,6 +89,7 @@ int __cdecl VisInit(VisModule* module) {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = TitleWndProc;
     wc.hInstance = module->instance;
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wc.lpszClassName = kClassName;
     if (!RegisterClassA(&wc)) {
         MessageBoxA(s.hostWnd, "Error registering window class", kErrorCaption, MB_OK);
@@ -160,6 +163,22 @@ static void Paint(HWND window) {
     EndPaint(window, &ps);
 }
 
+// Pressing in the client area and dragging moves the window whatever its
+// frame; a click that does not drag does nothing.
+static void DragMove(HWND window, LPARAM at) {
+    POINT press = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ClientToScreen(window, &press);
+    if (!DragDetect(window, press)) return;
+    // The move loop starts from where the drag was noticed: catch up the
+    // first step, so that the point pressed stays under the pointer.
+    const DWORD now = GetMessagePos();
+    RECT r;
+    if (GetWindowRect(window, &r))
+        SetWindowPos(window, NULL, r.left + GET_X_LPARAM(now) - press.x, r.top + GET_Y_LPARAM(now) - press.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, (LPARAM)now);
+}
+
 static void CycleStyle(HWND window) {
     DisplayState& s = g_state;
     s.styleIndex = (s.styleIndex + 1) % 3;
@@ -191,6 +210,9 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         ForwardKey(window, message, wParam, lParam);
         return 0;
     case WM_TIMER:
+        return 0;
+    case WM_LBUTTONDOWN:
+        DragMove(window, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
         CycleStyle(window);

@@ -353,6 +353,39 @@ int InkPixels(HWND window, COLORREF background) {
     return ink;
 }
 
+// ---- real mouse input ----
+
+namespace {
+void SendMouse(DWORD flags) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    PumpMessages(30);
+}
+}  // namespace
+
+void MouseMoveTo(POINT p) {
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+}
+
+void MouseDrag(POINT from, POINT to, int steps) {
+    MouseMoveTo(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= steps; ++i)
+        MouseMoveTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void MouseClick(POINT p, int clicks) {
+    MouseMoveTo(p);
+    for (int i = 0; i < clicks; ++i) {
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    }
+}
+
 // ---- another program on the desktop ----
 
 int RunNeighbour(HWND player, const char* title, int ms) {

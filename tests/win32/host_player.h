@@ -102,6 +102,15 @@ std::vector<DWORD> ClientPixels(HWND window);
 // its anti-aliasing).
 int InkPixels(HWND window, COLORREF background);
 
+// ---- real mouse input (SendInput), pumping this thread between events ----
+// The receiving window's thread must be pumping meanwhile (the display
+// thread always is).
+void MouseMoveTo(POINT screen);
+// Presses the left button at `from`, moves to `to` in `steps` equal steps
+// and releases it there.
+void MouseDrag(POINT from, POINT to, int steps);
+void MouseClick(POINT screen, int clicks = 1);
+
 // ---- another program on the desktop ----
 // Exit code bits of neighbour.exe.
 const int kNeighbourHasPlugin = 1;     // vis_mirn.dll was loaded in it

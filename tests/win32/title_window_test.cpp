@@ -287,6 +287,56 @@ TEST(TitleWindow, DoubleClicksCycleTheStylesAndKeepTheRectangle) {
     ExpectPlacementSaved(player.plugin.iniPath, 40, 300, 320, 80, 1);
 }
 
+POINT OnScreen(HWND w, int x, int y) {  // client coordinates
+    POINT p = {x, y};
+    ClientToScreen(w, &p);
+    return p;
+}
+
+// Real input, in each frame: the pointer over the window is the arrow; a
+// drag moves the window by the drag; a click does nothing; a double click
+// still changes the frame.
+TEST(TitleWindow, MouseInEveryFrame) {
+    for (int style = 0; style < 3; ++style) {
+        SCOPED_TRACE("style " + std::to_string(style));
+        HostPlayer player("1. Artist - Song - Winamp",
+                          Ini("Screen_x=200\r\nScreen_y=400\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=" +
+                              std::to_string(style) + "\r\n")
+                              .c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND w = player.TitleWindow();
+        ASSERT_NE(w, nullptr);
+
+        player.OnDisplay([] { SetCursor(LoadCursorA(nullptr, IDC_IBEAM)); });
+        MouseMoveTo(OnScreen(w, 30, 20));
+        HCURSOR shown = nullptr;
+        player.OnDisplay([&] { shown = GetCursor(); });
+        EXPECT_EQ(shown, LoadCursorA(nullptr, IDC_ARROW));
+
+        RECT moved = OuterRect(w);
+        OffsetRect(&moved, 120, -90);
+        const POINT from = OnScreen(w, 30, 20);
+        MouseDrag(from, {from.x + 120, from.y - 90}, 6);
+        player.Pump(50);
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << Describe(OuterRect(w));
+        EXPECT_EQ(StylesOf(w).style, kStyles[style].style);
+
+        MouseClick(OnScreen(w, 30, 20));
+        player.Pump(50);
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << "a click moved it: " << Describe(OuterRect(w));
+        EXPECT_EQ(StylesOf(w).style, kStyles[style].style) << "a click changed the frame";
+
+        MouseClick(OnScreen(w, 90, 20), 2);  // away from the click, so it does not count
+        player.Pump(50);
+        const int next = (style + 1) % 3;
+        EXPECT_EQ(StylesOf(w).style, kStyles[next].style) << "the double click did nothing";
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << Describe(OuterRect(w));
+        player.Stop();
+        ExpectPlacementSaved(player.plugin.iniPath, moved.left, moved.top, 300, 80, next);
+    }
+}
+
 TEST(TitleWindow, MovingAndResizingRecomposesAndIsSaved) {
     struct Row {
         const char* label;
