@@ -55,6 +55,9 @@ TEST(MoveIntoArea, KeepsTheSizeAndMovesNoFurtherThanItMust) {
         {"negative size is kept, placed as none", {5000, -900, -10, -20}, kScreen, {1280, 0, -10, -20}},
         {"extremes", {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kScreen, {0, 0, 1280, 1024}},
         {"extremes, other side", {10000, 10000, INT32_MAX, 64}, kScreen, {0, 960, 1280, 64}},
+        {"an area as wide as the range", {INT32_MIN, 0, INT32_MAX, 64}, {INT32_MIN, 0, INT32_MAX, 1024},
+         {INT32_MIN, 0, INT32_MAX, 64}},
+        {"an inverted area counts as none", {5000, 5000, 300, 80}, {100, 100, 0, 0}, {100, 100, 0, 0}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.label);
