@@ -7,11 +7,10 @@
 //     bits of host_player.h, 0 when all is well.
 //   neighbour.exe --bench GO DONE OUT ROUNDS SAMPLES
 //     per round: waits for the named event GO, times SAMPLES samples of 20
-//     sends to its own window, sets DONE. Writes to the file OUT, in ns per
-//     send, "median p90" for the even rounds, then for the odd ones.
+//     sends to its own window, sets DONE. Then writes to the file OUT one
+//     line per sample: its round and the ns per send.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -59,13 +58,6 @@ int Visit(HWND player, int ms, const char* title) {
     return result;
 }
 
-double At(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = (size_t)(p * (double)v.size());
-    return v[std::min(i, v.size() - 1)];
-}
-
 int Bench(const char* go, const char* done, const char* out, int rounds, int samples) {
     HANDLE goEvent = OpenEventA(SYNCHRONIZE, FALSE, go);
     HANDLE doneEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, done);
@@ -74,7 +66,7 @@ int Bench(const char* go, const char* done, const char* out, int rounds, int sam
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     const int kBatch = 20;
-    std::vector<double> ns[2];
+    std::vector<double> ns;
     for (int r = 0; r < rounds; ++r) {
         if (WaitForSingleObject(goEvent, 60000) != WAIT_OBJECT_0) return 3;
         for (int i = 0; i < samples; ++i) {
@@ -83,13 +75,13 @@ int Bench(const char* go, const char* done, const char* out, int rounds, int sam
             QueryPerformanceCounter(&a);
             for (int k = 0; k < kBatch; ++k) SendMessageA(own, WM_USER, (WPARAM)k, 0);
             QueryPerformanceCounter(&b);
-            ns[r % 2].push_back(double(b.QuadPart - a.QuadPart) * 1e9 / double(f.QuadPart) / kBatch);
+            ns.push_back(double(b.QuadPart - a.QuadPart) * 1e9 / double(f.QuadPart) / kBatch);
         }
         SetEvent(doneEvent);
     }
     FILE* file = fopen(out, "w");
     if (!file) return 4;
-    fprintf(file, "%.1f %.1f %.1f %.1f\n", At(ns[0], 0.5), At(ns[0], 0.9), At(ns[1], 0.5), At(ns[1], 0.9));
+    for (size_t i = 0; i < ns.size(); ++i) fprintf(file, "%d %.1f\n", (int)i / samples, ns[i]);
     fclose(file);
     DestroyWindow(own);
     return 0;
