@@ -635,6 +635,18 @@ TEST(TitleWindow, ReloadingTheLibraryStartsFromDefaults) {
     player.Stop();
 }
 
+// With no player's window to watch there is no thread to hook, and never
+// every thread instead: another program still has no plug-in in it.
+TEST(TitleWindow, NoPlayerWindowHooksNothing) {
+    HostPlayer player("A - X", Ini("Screen_x=40\r\nScreen_y=300\r\nScreen_w=320\r\nScreen_h=80\r\n").c_str());
+    player.module->hostWindow = nullptr;
+    ASSERT_EQ(player.Start(), 0);
+    EXPECT_TRUE(IsWindow(player.TitleWindow()));
+    EXPECT_EQ(RunNeighbour(nullptr, ""), 0) << "1: vis_mirn.dll was loaded in it; 2: no window";
+    player.Frame();
+    player.Stop();
+}
+
 TEST(TitleWindow, HookLastsFromStartToStop) {
     HostPlayer player("A - X", Ini("BkColor=255\r\n").c_str());
     ASSERT_EQ(player.Start(), 0);
