@@ -29,21 +29,13 @@ HWND MakeWindow() {
                            nullptr, wc.hInstance, nullptr);
 }
 
-void PumpAll() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
-
 int Visit(HWND player, int ms, const char* title) {
     int result = 0;
     HWND own = MakeWindow();
     if (!own) result |= kNeighbourNoWindow;
     const DWORD end = GetTickCount() + (DWORD)ms;
     while ((LONG)(GetTickCount() - end) < 0) {
-        PumpAll();
+        PumpMessages(0);
         for (int i = 0; i < 100; ++i) SendMessageA(own, WM_USER, (WPARAM)i, 0);
         Sleep(1);
     }
@@ -52,7 +44,7 @@ int Visit(HWND player, int ms, const char* title) {
         if (!SendMessageTimeoutA(player, WM_SETTEXT, 0, (LPARAM)title, SMTO_ABORTIFHUNG, 5000, &answer) || !answer)
             result |= kNeighbourTitleNotSent;
     }
-    PumpAll();
+    PumpMessages(0);
     if (GetModuleHandleA("vis_mirn.dll")) result |= kNeighbourHasPlugin;
     DestroyWindow(own);
     return result;
@@ -70,7 +62,7 @@ int Bench(const char* go, const char* done, const char* out, int rounds, int sam
     for (int r = 0; r < rounds; ++r) {
         if (WaitForSingleObject(goEvent, 60000) != WAIT_OBJECT_0) return 3;
         for (int i = 0; i < samples; ++i) {
-            PumpAll();
+            PumpMessages(0);
             LARGE_INTEGER a, b;
             QueryPerformanceCounter(&a);
             for (int k = 0; k < kBatch; ++k) SendMessageA(own, WM_USER, (WPARAM)k, 0);
