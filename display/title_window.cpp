@@ -1,9 +1,12 @@
 // The title window: start, stop and its window procedure.
 #include "display/display.h"
+#include "display/placement_rules.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings.h"
 #include "settings/settings_rules.h"
+
+#include <windowsx.h>
 
 static const char kClassName[] = "MirnVis";
 static const char kErrorCaption[] = "blah";
@@ -30,23 +33,63 @@ static void ApplyStyle(HWND window, int index) {
 
 static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
 
+// The player's rectangle as the user left it: a minimised window reports
+// its icon's place (-32000, -32000 on Windows), so take the one it will be
+// restored to.
+static bool HostRect(HWND host, RECT* r) {
+    if (!IsIconic(host)) return GetWindowRect(host, r) != 0;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(host, &wp)) return false;
+    *r = wp.rcNormalPosition;
+    // Given in workspace coordinates, which start at the work area's corner.
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (!(GetWindowLongA(host, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
+        GetMonitorInfoA(MonitorFromWindow(host, MONITOR_DEFAULTTONEAREST), &mi))
+        OffsetRect(r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+    return true;
+}
+
+// A place on no monitor (a monitor unplugged, a player at the edge of the
+// screen, a place saved by hand) is never opened: the window goes into the
+// work area of the nearest monitor. One at least partly on a monitor stays.
+static void KeepOnScreen() {
+    DisplayState& s = g_state;
+    const Placement stored = {s.screenX, s.screenY, s.screenW, s.screenH};
+    const PlaceRect c = CoveredRect(stored);
+    const RECT r = {c.left, c.top, c.right, c.bottom};
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+    const PlaceRect work = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    const Placement moved = MoveIntoArea(stored, work);
+    s.screenX = moved.x;
+    s.screenY = moved.y;
+    s.screenW = moved.w;
+    s.screenH = moved.h;
+}
+
 int __cdecl VisInit(VisModule* module) {
     DisplayState& s = g_state;
     s.hostWnd = module->hostWindow;
     RECT host;
-    if (GetWindowRect(s.hostWnd, &host)) {
+    if (HostRect(s.hostWnd, &host)) {
         s.screenX = host.left;
         s.screenY = host.bottom;
         s.screenW = host.right - host.left;
     }
     s.screenH = 64;
     LoadPlacement(module);
+    KeepOnScreen();
     const int w = s.screenW, h = s.screenH;
 
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = TitleWndProc;
     wc.hInstance = module->instance;
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wc.lpszClassName = kClassName;
     if (!RegisterClassA(&wc)) {
         MessageBoxA(s.hostWnd, "Error registering window class", kErrorCaption, MB_OK);
@@ -79,8 +122,12 @@ int __cdecl VisInit(VisModule* module) {
     s.screenH = h;
     RequestRedraw();
 
+    // Only the thread that owns the player's window: every WM_SETTEXT to it,
+    // whoever sends it, is handled there. Thread 0 would mean every program
+    // on the desktop, so no window means no hook.
     HOOKPROC hook = (HOOKPROC)(void*)GetProcAddress(module->instance, "GetMsgProc");
-    s.hookHandle = hook ? SetWindowsHookExA(WH_CALLWNDPROC, hook, module->instance, 0) : NULL;
+    const DWORD hostThread = GetWindowThreadProcessId(s.hostWnd, NULL);
+    s.hookHandle = hook && hostThread ? SetWindowsHookExA(WH_CALLWNDPROC, hook, module->instance, hostThread) : NULL;
     return 0;
 }
 
@@ -118,6 +165,22 @@ static void Paint(HWND window) {
     EndPaint(window, &ps);
 }
 
+// Pressing in the client area and dragging moves the window whatever its
+// frame; a click that does not drag does nothing.
+static void DragMove(HWND window, LPARAM at) {
+    POINT press = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ClientToScreen(window, &press);
+    if (!DragDetect(window, press)) return;
+    // The move loop starts from where the drag was noticed: catch up the
+    // first step, so that the point pressed stays under the pointer.
+    const DWORD now = GetMessagePos();
+    RECT r;
+    if (GetWindowRect(window, &r))
+        SetWindowPos(window, NULL, r.left + GET_X_LPARAM(now) - press.x, r.top + GET_Y_LPARAM(now) - press.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, (LPARAM)now);
+}
+
 static void CycleStyle(HWND window) {
     DisplayState& s = g_state;
     s.styleIndex = (s.styleIndex + 1) % 3;
@@ -149,6 +212,9 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         ForwardKey(window, message, wParam, lParam);
         return 0;
     case WM_TIMER:
+        return 0;
+    case WM_LBUTTONDOWN:
+        DragMove(window, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
         CycleStyle(window);

@@ -297,6 +297,9 @@ int HostPlayer::Start() {
     int rc = -1;
     OnDisplay([&] { rc = module->start(module); });
     started_ = rc == 0;
+    // Wine: a hook installed on this thread from another one sees the sends
+    // made here only once this thread has asked for its messages.
+    Pump(0);
     return rc;
 }
 
@@ -405,4 +408,58 @@ int InkPixels(HWND window, COLORREF background) {
     for (DWORD p : ClientPixels(window))
         if (p != bk) ++ink;
     return ink;
+}
+
+// ---- real mouse input ----
+
+namespace {
+void SendMouse(DWORD flags) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    PumpMessages(30);
+}
+}  // namespace
+
+void MouseMoveTo(POINT p) {
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+}
+
+void MouseDrag(POINT from, POINT to, int steps) {
+    MouseMoveTo(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= steps; ++i)
+        MouseMoveTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void MouseClick(POINT p, int clicks) {
+    MouseMoveTo(p);
+    for (int i = 0; i < clicks; ++i) {
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    }
+}
+
+// ---- another program on the desktop ----
+
+int RunNeighbour(HWND player, const char* title, int ms) {
+    char command[1024];
+    snprintf(command, sizeof command, "\"%sneighbour.exe\" %lu %d \"%s\"", ProgramFolder().c_str(),
+             (unsigned long)(UINT_PTR)player, ms, title);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    CloseHandle(pi.hThread);
+    // Its title reaches the player's window through this thread.
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        PumpMessages(0);
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, (UINT)-1);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return (int)code;
 }

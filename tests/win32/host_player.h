@@ -127,3 +127,22 @@ std::vector<DWORD> ClientPixels(HWND window);
 // Client pixels that differ from `background` (text drawn there, whatever
 // its anti-aliasing).
 int InkPixels(HWND window, COLORREF background);
+
+// ---- real mouse input (SendInput), pumping this thread between events ----
+// The receiving window's thread must be pumping meanwhile (the display
+// thread always is).
+void MouseMoveTo(POINT screen);
+// Presses the left button at `from`, moves to `to` in `steps` equal steps
+// and releases it there.
+void MouseDrag(POINT from, POINT to, int steps);
+void MouseClick(POINT screen, int clicks = 1);
+
+// ---- another program on the desktop ----
+// Exit code bits of neighbour.exe.
+const int kNeighbourHasPlugin = 1;     // vis_mirn.dll was loaded in it
+const int kNeighbourNoWindow = 2;      // it could not make its window
+const int kNeighbourTitleNotSent = 4;  // the player's window did not take the title
+// Runs neighbour.exe: it makes a window, sends itself messages for about
+// `ms`, then sends `title` to `player` (when not null). Pumps this thread
+// until it ends; returns its exit code, -1 when it could not start.
+int RunNeighbour(HWND player, const char* title, int ms = 1000);

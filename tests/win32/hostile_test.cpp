@@ -165,17 +165,24 @@ std::string Garbage(size_t n, bool nuls = false) {
 }
 
 // What the code must make of the placement the platform reader gives back:
-// coordinates beyond 10000 become 0, a style outside the table becomes 0.
+// coordinates beyond 10000 become 0, a style outside the table becomes 0,
+// and a place on no monitor is moved onto one (here the one 1280 x 1024
+// screen); a place at least partly on it is kept.
 void ExpectPlacementRules(const std::string& ini, HWND title) {
     const int x = (int)GetPrivateProfileIntA(kSection, "Screen_x", 100, ini.c_str());
     const int y = (int)GetPrivateProfileIntA(kSection, "Screen_y", 220, ini.c_str());
+    const int w = (int)GetPrivateProfileIntA(kSection, "Screen_w", 400, ini.c_str());
+    const int h = (int)GetPrivateProfileIntA(kSection, "Screen_h", 64, ini.c_str());
     const int style = (int)GetPrivateProfileIntA(kSection, "Window_style", 0, ini.c_str());
     RECT r = {};
     GetWindowRect(title, &r);
-    // An x of -2147483648 is CW_USEDEFAULT: the platform places the window.
-    if (x != (int)CW_USEDEFAULT) {
-        EXPECT_EQ(r.left, x > 10000 ? 0 : x) << "Screen_x reads as " << x;
-        EXPECT_EQ(r.top, y > 10000 ? 0 : y) << "Screen_y reads as " << y;
+    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr)
+        << "opened on no monitor at " << r.left << "," << r.top;
+    const long long left = x > 10000 ? 0 : x, top = y > 10000 ? 0 : y;
+    const bool onScreen = left < 1280 && top < 1024 && left + std::max(w, 0) > 0 && top + std::max(h, 0) > 0;
+    if (onScreen) {
+        EXPECT_EQ(r.left, left) << "Screen_x reads as " << x;
+        EXPECT_EQ(r.top, top) << "Screen_y reads as " << y;
     }
     EXPECT_EQ(ShownStyle(title), style >= 0 && style <= 2 ? style : 0) << "Window_style reads as " << style;
 }
@@ -247,12 +254,13 @@ std::vector<Row> IniRows() {
     rows.push_back(Ini("every key 2147483648", EveryKey("2147483648")));
     rows.push_back(Ini("every key 4294967297", EveryKey("4294967297")));
     rows.push_back(Ini("every key 18446744073709551617", EveryKey("18446744073709551617")));
-    rows.push_back(Ini("every key -1", EveryKey("-1"), ExpectPlaced(-1, -1, -1, -1)));
-    rows.push_back(Ini("negative placement", Section("Screen_x=-50\r\nScreen_y=-20\r\nScreen_w=-5\r\nScreen_h=-5\r\n"),
+    // No size at (-1, -1) is on no monitor.
+    rows.push_back(Ini("every key -1", EveryKey("-1"), ExpectPlaced(0, 0, -1, -1)));
+    rows.push_back(Ini("negative placement", Section("Screen_x=-50\r\nScreen_y=-20\r\n"),
                        [](HostPlayer&, HWND title) {
                            RECT r = {};
                            GetWindowRect(title, &r);
-                           EXPECT_EQ(r.left, -50);  // negative coordinates are not clamped
+                           EXPECT_EQ(r.left, -50);  // partly on the screen: not clamped
                            EXPECT_EQ(r.top, -20);
                        }));
     rows.push_back(Ini("every key -2147483649", EveryKey("-2147483649")));
@@ -314,7 +322,9 @@ std::vector<Row> IniRows() {
                        ExpectStyle(2)));
     rows.push_back(Ini("Screen_x=10001", Section("Screen_x=10001\r\nScreen_y=10001\r\n"), ExpectPlaced(0, 0, 400, 64),
                        ExpectSaved({{"Screen_x", "0"}, {"Screen_y", "0"}})));
-    rows.push_back(Ini("Screen_x=10000 stays", Section("Screen_x=10000\r\n"), ExpectPlaced(10000, 220, 400, 64)));
+    // 10000 is kept, which is off the screen: to its right edge.
+    rows.push_back(Ini("Screen_x=10000 stays", Section("Screen_x=10000\r\n"), ExpectPlaced(880, 220, 400, 64),
+                       ExpectSaved({{"Screen_x", "880"}})));
     for (const char* style : {"-1", "3", "99999", "2147483647", "-2147483648"})
         rows.push_back(Ini(std::string("Window_style=") + style, Section(std::string("Window_style=") + style + "\r\n"),
                            ExpectStyle(0), ExpectSaved({{"Window_style", "0"}})));

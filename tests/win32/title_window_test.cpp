@@ -177,12 +177,20 @@ TEST(TitleWindow, FirstRunOpensBelowThePlayer) {
     ExpectPlacementSaved(player.plugin.iniPath, host.left, host.bottom, host.right - host.left, 64, 0);
 }
 
+// The one 1280 x 1024 screen of the test session is all work area.
+const RECT kWorkArea = {0, 0, 1280, 1024};
+
 TEST(TitleWindow, PlacementAndStyleFromTheFile) {
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi));
+    ASSERT_TRUE(SameRect(mi.rcWork, kWorkArea)) << Describe(mi.rcWork);
     struct Row {
         const char* label;
         const char* lines;
         RECT expected;  // outer rectangle
         int style;      // as applied and saved back
+        bool minimised = false;  // the player, when the display starts
     } rows[] = {
         {"style 0", "Screen_x=30\r\nScreen_y=40\r\nScreen_w=300\r\nScreen_h=90\r\nWindow_style=0\r\n",
          {30, 40, 330, 130}, 0},
@@ -192,20 +200,42 @@ TEST(TitleWindow, PlacementAndStyleFromTheFile) {
          {70, 80, 290, 130}, 2},
         {"x and y above 10000", "Screen_x=10001\r\nScreen_y=10001\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=1\r\n",
          {0, 0, 200, 60}, 1},
+        // 10000 itself is kept, and is off the screen: into its corner.
         {"x and y at 10000", "Screen_x=10000\r\nScreen_y=10000\r\nScreen_w=200\r\nScreen_h=60\r\n",
-         {10000, 10000, 10200, 10060}, 0},
+         {1080, 964, 1280, 1024}, 0},
         {"negative x and y", "Screen_x=-40\r\nScreen_y=-30\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=2\r\n",
          {-40, -30, 160, 30}, 2},
+        // Off every screen: onto the monitor, with the stored size.
+        {"a minimised player's place", "Screen_x=-32000\r\nScreen_y=-32000\r\nScreen_w=200\r\nScreen_h=60\r\nWindow_style=1\r\n",
+         {0, 0, 200, 60}, 1},
+        {"x 5000", "Screen_x=5000\r\nScreen_y=300\r\nScreen_w=300\r\nScreen_h=80\r\n", {980, 300, 1280, 380}, 0},
+        {"y 9000", "Screen_x=100\r\nScreen_y=9000\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
+         {100, 944, 400, 1024}, 2},
+        {"x -3000", "Screen_x=-3000\r\nScreen_y=200\r\nScreen_w=300\r\nScreen_h=80\r\n", {0, 200, 300, 280}, 0},
+        {"off the screen and wider than it", "Screen_x=5000\r\nScreen_y=100\r\nScreen_w=2000\r\nScreen_h=100\r\nWindow_style=2\r\n",
+         {0, 100, 1280, 200}, 2},
+        // Partly on the screen: exactly where it was.
+        {"two pixels off the left edge", "Screen_x=-2\r\nScreen_y=700\r\nScreen_w=300\r\nScreen_h=80\r\n",
+         {-2, 700, 298, 780}, 0},
+        {"mostly off the corner", "Screen_x=1250\r\nScreen_y=1000\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
+         {1250, 1000, 1550, 1080}, 2},
         {"style 3", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=3\r\n",
          {20, 30, 260, 94}, 0},
         {"style -1", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=-1\r\n",
          {20, 30, 260, 94}, 0},
         // Keys absent: the default under the player (its window is at 100,100 400x120).
         {"only the height", "Screen_h=80\r\nWindow_style=2\r\n", {100, 220, 500, 300}, 2},
+        // Minimised, it reports its icon's place (off the screen on Windows, at
+        // the bottom edge here); under where it comes back is the place.
+        {"player minimised, no placement", "", {100, 220, 500, 284}, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         HostPlayer player("1. Artist - Song - Winamp", Ini(row.lines).c_str());
+        if (row.minimised) {
+            ShowWindow(player.main, SW_MINIMIZE);
+            ASSERT_TRUE(IsIconic(player.main));
+        }
         ASSERT_EQ(player.Start(), 0);
         HWND w = player.TitleWindow();
         ASSERT_NE(w, nullptr);
@@ -255,6 +285,56 @@ TEST(TitleWindow, DoubleClicksCycleTheStylesAndKeepTheRectangle) {
     DoubleClick(player);
     player.Stop();
     ExpectPlacementSaved(player.plugin.iniPath, 40, 300, 320, 80, 1);
+}
+
+POINT OnScreen(HWND w, int x, int y) {  // client coordinates
+    POINT p = {x, y};
+    ClientToScreen(w, &p);
+    return p;
+}
+
+// Real input, in each frame: the pointer over the window is the arrow; a
+// drag moves the window by the drag; a click does nothing; a double click
+// still changes the frame.
+TEST(TitleWindow, MouseInEveryFrame) {
+    for (int style = 0; style < 3; ++style) {
+        SCOPED_TRACE("style " + std::to_string(style));
+        HostPlayer player("1. Artist - Song - Winamp",
+                          Ini("Screen_x=200\r\nScreen_y=400\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=" +
+                              std::to_string(style) + "\r\n")
+                              .c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND w = player.TitleWindow();
+        ASSERT_NE(w, nullptr);
+
+        player.OnDisplay([] { SetCursor(LoadCursorA(nullptr, IDC_IBEAM)); });
+        MouseMoveTo(OnScreen(w, 30, 20));
+        HCURSOR shown = nullptr;
+        player.OnDisplay([&] { shown = GetCursor(); });
+        EXPECT_EQ(shown, LoadCursorA(nullptr, IDC_ARROW));
+
+        RECT moved = OuterRect(w);
+        OffsetRect(&moved, 120, -90);
+        const POINT from = OnScreen(w, 30, 20);
+        MouseDrag(from, {from.x + 120, from.y - 90}, 6);
+        player.Pump(50);
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << Describe(OuterRect(w));
+        EXPECT_EQ(StylesOf(w).style, kStyles[style].style);
+
+        MouseClick(OnScreen(w, 30, 20));
+        player.Pump(50);
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << "a click moved it: " << Describe(OuterRect(w));
+        EXPECT_EQ(StylesOf(w).style, kStyles[style].style) << "a click changed the frame";
+
+        MouseClick(OnScreen(w, 90, 20), 2);  // away from the click, so it does not count
+        player.Pump(50);
+        const int next = (style + 1) % 3;
+        EXPECT_EQ(StylesOf(w).style, kStyles[next].style) << "the double click did nothing";
+        EXPECT_TRUE(SameRect(OuterRect(w), moved)) << Describe(OuterRect(w));
+        player.Stop();
+        ExpectPlacementSaved(player.plugin.iniPath, moved.left, moved.top, 300, 80, next);
+    }
 }
 
 TEST(TitleWindow, MovingAndResizingRecomposesAndIsSaved) {
@@ -409,9 +489,16 @@ TEST(TitleWindow, OnlyThePlayersTitleChangeRecomposes) {
         {"player's title from the display thread",
          [&] { player.OnDisplay([&] { SendMessageA(player.main, WM_SETTEXT, 0, (LPARAM) "C - Z"); }); }, true},
         {"another window after a change", [&] { SetWindowTextA(other, "D - W"); }, false},
+        // It sends itself messages for a second first, while the display runs.
+        {"player's title from another program, which never loads the plug-in",
+         [&] {
+             EXPECT_EQ(RunNeighbour(player.main, "G - T"), 0)
+                 << "1: vis_mirn.dll was loaded in it; 2: no window; 4: the title was not taken";
+         },
+         true},
     };
-    const COLORREF colours[] = {0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x808000,
-                                0x008080, 0x102030, 0x302010, 0x0000C0, 0xC00000};
+    const COLORREF colours[] = {0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x808000, 0x008080,
+                                0x102030, 0x302010, 0x0000C0, 0xC00000, 0x00C000};
     static_assert(sizeof colours / sizeof colours[0] == sizeof rows / sizeof rows[0], "one colour a row");
     uint32_t shown = 0xFF0000;
     int i = 0;
@@ -545,6 +632,18 @@ TEST(TitleWindow, ReloadingTheLibraryStartsFromDefaults) {
     EXPECT_EQ(f.step, "1");
     EXPECT_EQ(f.interval, "20");
     EXPECT_TRUE(f.enabled);
+    player.Stop();
+}
+
+// With no player's window to watch there is no thread to hook, and never
+// every thread instead: another program still has no plug-in in it.
+TEST(TitleWindow, NoPlayerWindowHooksNothing) {
+    HostPlayer player("A - X", Ini("Screen_x=40\r\nScreen_y=300\r\nScreen_w=320\r\nScreen_h=80\r\n").c_str());
+    player.module->hostWindow = nullptr;
+    ASSERT_EQ(player.Start(), 0);
+    EXPECT_TRUE(IsWindow(player.TitleWindow()));
+    EXPECT_EQ(RunNeighbour(nullptr, ""), 0) << "1: vis_mirn.dll was loaded in it; 2: no window";
+    player.Frame();
     player.Stop();
 }
 
