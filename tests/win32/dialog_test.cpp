@@ -52,9 +52,8 @@ void Click(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, (WPARAM)id, 0
 // For buttons that open a nested modal dialog: the click must not block this thread.
 void ClickLater(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, (WPARAM)id, 0); }
 
-// Waits while pumping the calling thread's messages: a composition reads the
-// player's title with GetWindowTextA, which waits for the main window's
-// thread (the test thread) to answer.
+// Waits while pumping the calling thread's messages: a composition asks the
+// main window's thread (the test thread) for the player's title.
 void Rest(int ms) { PumpMessages(ms); }
 
 bool WaitGone(HWND window, int ms = kWaitMs) {
