@@ -200,7 +200,8 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_MOVE:
     case WM_SIZE:
         RecordPlacement(window);
-        ComposeTitle(NULL);
+        // A player that does not answer now gets asked again on a frame.
+        if (!ComposeTitle(NULL)) RequestRedraw();
         return 0;
     case WM_PAINT:
         Paint(window);

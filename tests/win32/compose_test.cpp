@@ -627,6 +627,19 @@ TEST_F(Composition, PlayerThatStopsAnsweringNeverStallsAFrame) {
     EXPECT_GE(newAt, 1500u) << "the player was not answering";
     EXPECT_EQ(Shown(), "New title") << "the request was lost";
     EXPECT_TRUE(ClientImage(g_state.titleWnd).px == Reference("New title", 400, 30, 0x925).px);
+
+    // Resized while the player does not answer, with no title change behind.
+    player.OnDisplayWhileHung(1000, [&] {
+        SetWindowPos(g_state.titleWnd, nullptr, 0, 0, 420, 30, SWP_NOMOVE | SWP_NOZORDER);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 1500) {
+            player.module->render(player.module);
+            Sleep(10);
+        }
+    });
+    ASSERT_EQ(Client(g_state.titleWnd).right, 420);
+    EXPECT_TRUE(ClientImage(g_state.titleWnd).px == Reference("New title", 420, 30, 0x925).px)
+        << "the picture at the new size";
 }
 
 TEST_F(Composition, WithoutWindowOrMemoryDcNothingHappens) {
