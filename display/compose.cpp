@@ -112,16 +112,16 @@ bool ComposeTitle(const VisModule* module) {
     LockFont();
     s.font.lfHeight = h;
     s.font.lfWidth = 0;
-    FontSpec spec = s.font;
+    FontSpec composed = s.font;
     UnlockFont();
-    spec.lfFaceName[LF_FACESIZE - 1] = '\0';
+    composed.lfFaceName[LF_FACESIZE - 1] = '\0';
 
     // A player that sets the same title again must not restart the marquee.
-    const PictureKey key = KeyOf(spec, client);
+    const PictureKey key = KeyOf(composed, client);
     if (s.pictureShown && SameText(fetched, s.titleText) && memcmp(&key, &s.picture, sizeof key) == 0) return true;
     lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
 
-    HFONT font = CreateFontIndirectA(&spec);
+    HFONT font = CreateFontIndirectA(&composed);
     HGDIOBJ oldFont = font ? SelectObject(s.memDC, font) : NULL;
 
     SIZE measured = {0, 0};
