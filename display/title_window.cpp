@@ -134,13 +134,9 @@ int __cdecl VisInit(VisModule* module) {
 void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
     SavePlacement(module);
-    if (s.memDC) {
-        SelectObject(s.memDC, s.savedBitmap);
-        DeleteDC(s.memDC);
-    }
-    if (s.surfaceBitmap) DeleteObject(s.surfaceBitmap);
+    DropSurface();
+    if (s.memDC) DeleteDC(s.memDC);
     s.memDC = NULL;
-    s.surfaceBitmap = NULL;
     s.savedBitmap = NULL;
     if (s.hookHandle) UnhookWindowsHookEx(s.hookHandle);
     s.hookHandle = NULL;
