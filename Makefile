@@ -27,7 +27,7 @@ dll: deps $(WIN)/CMakeCache.txt
 
 test: deps configure
 	cmake --build $(NATIVE) -j$(JOBS)
-	cmake --build $(WIN) -j$(JOBS)
+	cmake --build $(WIN) --target vis_mirn -j$(JOBS)
 	mkdir -p dist && cp $(WIN)/bin/vis_mirn.dll dist/vis_mirn.dll
 	scripts/run-tests.sh $(BUILD)
 

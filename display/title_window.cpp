@@ -104,7 +104,7 @@ int __cdecl VisInit(VisModule* module) {
         UnregisterClassA(kClassName, module->instance);  // so the next start can register again
         return 1;
     }
-    SetWindowLongA(s.titleWnd, GWL_USERDATA, (LONG)(LONG_PTR)module);
+    SetWindowLongPtrA(s.titleWnd, GWLP_USERDATA, (LONG_PTR)module);
 
     HDC windowDC = GetDC(s.titleWnd);
     s.memDC = CreateCompatibleDC(windowDC);
@@ -148,7 +148,7 @@ void __cdecl VisQuit(VisModule* module) {
 }
 
 static void ForwardKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const VisModule* module = (const VisModule*)(LONG_PTR)GetWindowLongA(window, GWL_USERDATA);
+    const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     if (module) PostMessageA(module->hostWindow, message, wParam, lParam);
 }
 

@@ -17,8 +17,9 @@ count() {  # adds ctest's "x tests failed out of y" to the totals
 log=$(mktemp -d)
 (cd "$build/native" && ctest --output-on-failure -j2) 2>&1 | tee "$log/native"
 count "$log/native"
-scripts/wine-session.sh "$build/win32" \
-    bash -c "cd '$build/win32' && ctest --output-on-failure -j2" 2>&1 | tee "$log/win32"
+win=$(scripts/wine-build.sh "$build")
+scripts/wine-session.sh "$win" \
+    bash -c "cd '$win' && ctest --output-on-failure -j2" 2>&1 | tee "$log/win32"
 count "$log/win32"
 rm -rf "$log"
 

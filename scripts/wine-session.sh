@@ -1,5 +1,5 @@
 #!/bin/bash
-# Runs a command inside a headless Wine session: its own 32-bit prefix under
+# Runs a command inside a headless Wine session: its own prefix under
 # the build tree, a private Xvfb display, one persistent wineserver and an
 # idle GUI process, so that each test program starts fast and quietly.
 #   scripts/wine-session.sh BUILD_DIR command [args...]
@@ -7,7 +7,18 @@ set -eu
 build=$(realpath "$1"); shift
 
 export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win32
+export WINEARCH=$("$(dirname "$0")/wine-arch")
+if [ "$WINEARCH" = win64 ]; then
+    # The wine and wine-stable scripts pick the 32-bit loader whenever it is
+    # installed, even where it cannot run: put the 64-bit one first.
+    shim="$build/wine64-shim"
+    mkdir -p "$shim"
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
+        chmod +x "$shim/$name"
+    done
+    export PATH="$shim:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

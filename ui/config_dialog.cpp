@@ -130,7 +130,7 @@ static void Apply(HWND dialog) {
     ReadScrollControls(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
-    const VisModule* module = (const VisModule*)(LONG_PTR)GetWindowLongA(g_state.titleWnd, GWL_USERDATA);
+    const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
     if (!module) return;
     Save(dialog, module);
     RequestRedraw();

@@ -17,9 +17,8 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path) {
 }
 
 // Maps a relative virtual address to its offset in the file.
-size_t Offset(const IMAGE_NT_HEADERS32* nt, DWORD rva) {
-    const IMAGE_SECTION_HEADER* sec = IMAGE_FIRST_SECTION(nt);
-    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++sec)
+size_t Offset(const IMAGE_SECTION_HEADER* sec, int sections, DWORD rva) {
+    for (int i = 0; i < sections; ++i, ++sec)
         if (rva >= sec->VirtualAddress && rva < sec->VirtualAddress + sec->Misc.VirtualSize)
             return rva - sec->VirtualAddress + sec->PointerToRawData;
     return 0;
@@ -31,38 +30,55 @@ struct PeTables {
     std::set<std::string> exports;
 };
 
+// Reads both PE32 (the plug-in) and PE32+ (its 64-bit test stand-in).
 PeTables ReadTables(const std::string& path) {
     PeTables t;
     std::vector<unsigned char> f = ReadFileBytes(path);
     if (f.size() < sizeof(IMAGE_DOS_HEADER)) return t;
     const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)f.data();
     const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(f.data() + dos->e_lfanew);
+    const IMAGE_NT_HEADERS64* nt64 = (const IMAGE_NT_HEADERS64*)nt;
+    const bool plus = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     t.machine = nt->FileHeader.Machine;
-    const IMAGE_DATA_DIRECTORY& imp = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (const IMAGE_IMPORT_DESCRIPTOR* d = (const IMAGE_IMPORT_DESCRIPTOR*)(f.data() + Offset(nt, imp.VirtualAddress));
-         d->Name; ++d) {
-        std::string name = (const char*)f.data() + Offset(nt, d->Name);
+    const IMAGE_SECTION_HEADER* sections = plus ? IMAGE_FIRST_SECTION(nt64) : IMAGE_FIRST_SECTION(nt);
+    const int count = nt->FileHeader.NumberOfSections;
+    const IMAGE_DATA_DIRECTORY* dirs = plus ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory;
+    auto at = [&](DWORD rva) { return f.data() + Offset(sections, count, rva); };
+    const IMAGE_DATA_DIRECTORY& imp = dirs[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (const IMAGE_IMPORT_DESCRIPTOR* d = (const IMAGE_IMPORT_DESCRIPTOR*)at(imp.VirtualAddress); d->Name; ++d) {
+        std::string name = (const char*)at(d->Name);
         std::transform(name.begin(), name.end(), name.begin(), ::toupper);
         t.imports.insert(name);
     }
-    const IMAGE_DATA_DIRECTORY& exp = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_DATA_DIRECTORY& exp = dirs[IMAGE_DIRECTORY_ENTRY_EXPORT];
     if (exp.Size) {
-        const IMAGE_EXPORT_DIRECTORY* e = (const IMAGE_EXPORT_DIRECTORY*)(f.data() + Offset(nt, exp.VirtualAddress));
-        const DWORD* names = (const DWORD*)(f.data() + Offset(nt, e->AddressOfNames));
-        for (DWORD i = 0; i < e->NumberOfNames; ++i) t.exports.insert((const char*)f.data() + Offset(nt, names[i]));
+        const IMAGE_EXPORT_DIRECTORY* e = (const IMAGE_EXPORT_DIRECTORY*)at(exp.VirtualAddress);
+        const DWORD* names = (const DWORD*)at(e->AddressOfNames);
+        for (DWORD i = 0; i < e->NumberOfNames; ++i) t.exports.insert((const char*)at(names[i]));
         EXPECT_EQ(e->NumberOfFunctions, e->NumberOfNames) << "no exports by ordinal only";
     }
     return t;
 }
 
-TEST(Boundary, ImportsOnlySystemLibrariesAndExportsTwoNames) {
-    PeTables t = ReadTables(ProgramFolder() + "vis_mirn.dll");
-    EXPECT_EQ(t.machine, IMAGE_FILE_MACHINE_I386);
+void ExpectSystemImportsAndTwoExports(const std::string& path, WORD machine) {
+    SCOPED_TRACE(path);
+    PeTables t = ReadTables(path);
+    EXPECT_EQ(t.machine, machine);
     const std::set<std::string> allowed = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "COMDLG32.DLL", "SHELL32.DLL",
                                            "MSVCRT.DLL"};
     EXPECT_FALSE(t.imports.empty());
     for (const std::string& name : t.imports) EXPECT_TRUE(allowed.count(name)) << "imports " << name;
     EXPECT_EQ(t.exports, (std::set<std::string>{"GetMsgProc", "winampVisGetHeader"}));
+}
+
+TEST(Boundary, ImportsOnlySystemLibrariesAndExportsTwoNames) {
+#ifdef _WIN64
+    ExpectSystemImportsAndTwoExports(ProgramFolder() + "vis_mirn.dll", IMAGE_FILE_MACHINE_AMD64);
+    // The plug-in users get, beside its 64-bit stand-in.
+    ExpectSystemImportsAndTwoExports(ProgramFolder() + "vis_mirn_x86.dll", IMAGE_FILE_MACHINE_I386);
+#else
+    ExpectSystemImportsAndTwoExports(ProgramFolder() + "vis_mirn.dll", IMAGE_FILE_MACHINE_I386);
+#endif
 }
 
 TEST(Boundary, HeaderAndModuleRecords) {
@@ -89,8 +105,13 @@ TEST(Boundary, HeaderAndModuleRecords) {
     EXPECT_NE(m->stop, nullptr);
     EXPECT_EQ(m->userData, nullptr);
     // The record is the player's layout: callbacks sit after the two sample arrays.
+    // Three pointers and six integers before them, five pointers after.
+    const size_t head = 3 * sizeof(void*) + 6 * 4, tail = 5 * sizeof(void*);
+    EXPECT_EQ(offsetof(VisModule, configure), head + 4 * 576);
+    EXPECT_EQ(sizeof(VisModule), head + 4 * 576 + tail);
+#ifndef _WIN64
     EXPECT_EQ(offsetof(VisModule, configure), 36u + 4 * 576);
-    EXPECT_EQ(sizeof(VisModule), 36u + 4 * 576 + 20);
+#endif
     UnloadPlugin(&p);
 }
 

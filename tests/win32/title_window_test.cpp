@@ -169,7 +169,7 @@ TEST(TitleWindow, FirstRunOpensBelowThePlayer) {
     GetWindowTextA(w, text, sizeof text);
     EXPECT_STREQ(text, "Title Display (ALPHA)");
     EXPECT_EQ(GetClassLongA(w, GCL_STYLE) & CS_DBLCLKS, (DWORD)CS_DBLCLKS);
-    EXPECT_EQ((VisModule*)(LONG_PTR)GetWindowLongA(w, GWL_USERDATA), player.module);
+    EXPECT_EQ((VisModule*)GetWindowLongPtrA(w, GWLP_USERDATA), player.module);
     player.Frame();
     player.Stop();
     EXPECT_EQ(player.TitleWindow(), nullptr);
