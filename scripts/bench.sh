@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cmake --build "$build/win32" --target bench -j"${JOBS:-2}"
+win=$(scripts/wine-build.sh "$build" bench)
 
 export MIRN_BENCH_DATE=$(date -u '+%Y-%m-%d %H:%M UTC')
 export MIRN_BENCH_MACHINE=$(uname -a)
@@ -17,5 +17,5 @@ mkdir -p docs
 out="$(pwd)/docs/performance.md"
 export MIRN_BENCH_OUT="Z:${out//\//\\}"
 
-timeout 300 taskset -c 0 scripts/wine-session.sh "$build/win32" wine "$build/win32/bin/bench.exe"
+timeout 300 taskset -c 0 scripts/wine-session.sh "$win" wine "$win/bin/bench.exe"
 echo "written: docs/performance.md"

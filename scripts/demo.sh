@@ -10,10 +10,8 @@
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
 build=${1:-build}
-win=$build/win32
-
-cmake --build "$win" --target vis_mirn preview wine_idle -j"${JOBS:-2}"
-mkdir -p dist && cp "$win/bin/vis_mirn.dll" dist/vis_mirn.dll
+win=$(scripts/wine-build.sh "$build" vis_mirn preview wine_idle)
+mkdir -p dist && cp "$build/win32/bin/vis_mirn.dll" dist/vis_mirn.dll
 
 if [ -n "${DISPLAY:-}" ] && [ "${WINE_SESSION_HEADLESS:-1}" = 0 ]; then
     # The DLL beside preview.exe; its plugin.ini keeps the settings between runs.
