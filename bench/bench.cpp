@@ -709,8 +709,10 @@ int main() {
     UnloadPlugin(&plugin);
 
     // ---- the size of what is released ----
+    // The 32-bit DLL sits beside a 64-bit stand-in where only that can run.
     WIN32_FILE_ATTRIBUTE_DATA fa = {};
-    GetFileAttributesExA((ProgramFolder() + "vis_mirn.dll").c_str(), GetFileExInfoStandard, &fa);
+    if (!GetFileAttributesExA((ProgramFolder() + "vis_mirn_x86.dll").c_str(), GetFileExInfoStandard, &fa))
+        GetFileAttributesExA((ProgramFolder() + "vis_mirn.dll").c_str(), GetFileExInfoStandard, &fa);
     const double dllBytes = (double)fa.nFileSizeLow;
 
     // ---- the tables ----

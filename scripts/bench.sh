@@ -11,7 +11,11 @@ win=$(scripts/wine-build.sh "$build" bench)
 export MIRN_BENCH_DATE=$(date -u '+%Y-%m-%d %H:%M UTC')
 export MIRN_BENCH_MACHINE=$(uname -a)
 export MIRN_BENCH_CPU="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) CPU(s) online"
-export MIRN_BENCH_WINE=$(wine --version)
+if [ "$(scripts/wine-arch)" = win64 ]; then
+    export MIRN_BENCH_WINE="$(/usr/lib/wine/wine64 --version), 64-bit loader: the 64-bit build stands in (this machine runs no 32-bit code)"
+else
+    export MIRN_BENCH_WINE=$(wine --version)
+fi
 export MIRN_BENCH_LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
 mkdir -p docs
 out="$(pwd)/docs/performance.md"
