@@ -1,12 +1,19 @@
 // The frame callback and the clock-driven marquee.
 #include "display/display.h"
+#include "display/dpi.h"
 #include "display/marquee_rules.h"
 #include "plugin/display_state.h"
 
 int __cdecl VisRender(VisModule* module) {
     // Cleared before composing, so a title change during it is not lost; a
-    // player that did not answer is asked again on a later frame.
-    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0 && !ComposeTitle(module)) RequestRedraw();
+    // player that did not answer is asked again on a later frame. Sizes and
+    // pixels are the window's real ones only in its own DPI context.
+    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0) {
+        const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
+        const bool composed = ComposeTitle(module);
+        LeaveContext(player);
+        if (!composed) RequestRedraw();
+    }
     ScrollTick();
     return 0;
 }
@@ -36,7 +43,9 @@ void ScrollTick() {
     if (!AdvanceMarquee(in, &offset, &clock)) return;
     s.scrollOffset = offset;
     s.scrollClock = clock;
+    const DpiContext player = EnterWindowContext(s.titleWnd);
     HDC dc = GetDC(s.titleWnd);
     PresentSurface(dc, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, dc);
+    LeaveContext(player);
 }

@@ -1,5 +1,7 @@
 // The title window: start, stop and its window procedure.
 #include "display/display.h"
+#include "display/dpi.h"
+#include "display/dpi_rules.h"
 #include "display/placement_rules.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
@@ -81,9 +83,13 @@ int __cdecl VisInit(VisModule* module) {
         s.screenW = host.right - host.left;
     }
     s.screenH = 64;
+    // The window is made aware of its monitor's scale, so that the title is
+    // drawn at the screen's real pixels; all sizes below are real pixels.
+    const DpiContext player = EnterPerMonitorContext();
+    s.playerDpi = s.windowDpi = PlayerDpi(player);
     LoadPlacement(module);
     KeepOnScreen();
-    const int w = s.screenW, h = s.screenH;
+    int w = s.screenW, h = s.screenH;
 
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS;
@@ -92,6 +98,7 @@ int __cdecl VisInit(VisModule* module) {
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wc.lpszClassName = kClassName;
     if (!RegisterClassA(&wc)) {
+        LeaveContext(player);
         MessageBoxA(s.hostWnd, "Error registering window class", kErrorCaption, MB_OK);
         return 1;
     }
@@ -100,11 +107,16 @@ int __cdecl VisInit(VisModule* module) {
     s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description, StyleTable[0].style,
                                  s.screenX, s.screenY, w, h, s.hostWnd, NULL, module->instance, NULL);
     if (!s.titleWnd) {
+        LeaveContext(player);
         MessageBoxA(s.hostWnd, "Error creating window", kErrorCaption, MB_OK);
         UnregisterClassA(kClassName, module->instance);  // so the next start can register again
         return 1;
     }
     SetWindowLongPtrA(s.titleWnd, GWLP_USERDATA, (LONG_PTR)module);
+    if (s.playerDpi) s.windowDpi = WindowDpi(s.titleWnd, s.playerDpi);
+    // Opened on a monitor of another scale: as large as it looks elsewhere.
+    w = ScaleToDpi(w, s.playerDpi, s.windowDpi);
+    h = ScaleToDpi(h, s.playerDpi, s.windowDpi);
 
     HDC windowDC = GetDC(s.titleWnd);
     s.memDC = CreateCompatibleDC(windowDC);
@@ -128,11 +140,13 @@ int __cdecl VisInit(VisModule* module) {
     HOOKPROC hook = (HOOKPROC)(void*)GetProcAddress(module->instance, "GetMsgProc");
     const DWORD hostThread = GetWindowThreadProcessId(s.hostWnd, NULL);
     s.hookHandle = hook && hostThread ? SetWindowsHookExA(WH_CALLWNDPROC, hook, module->instance, hostThread) : NULL;
+    LeaveContext(player);
     return 0;
 }
 
 void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
+    const DpiContext player = EnterWindowContext(TitleWindowLive() ? s.titleWnd : NULL);
     SavePlacement(module);
     DropSurface();
     if (s.memDC) DeleteDC(s.memDC);
@@ -145,6 +159,7 @@ void __cdecl VisQuit(VisModule* module) {
     s.titleWnd = NULL;
     s.titleWndDestroyed = 0;
     UnregisterClassA(kClassName, module->instance);
+    LeaveContext(player);
 }
 
 static void ForwardKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -199,6 +214,16 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         // A player that does not answer now gets asked again on a frame.
         if (!ComposeTitle(NULL)) RequestRedraw();
         return 0;
+    case WM_DPICHANGED: {
+        // Another monitor, another scale: the size the system suggests
+        // keeps the window as large there as it looked here.
+        if (g_state.playerDpi) g_state.windowDpi = LOWORD(wParam);
+        const RECT* r = (const RECT*)lParam;
+        SetWindowPos(window, NULL, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        RequestRedraw();
+        return 0;
+    }
     case WM_PAINT:
         Paint(window);
         return 0;

@@ -51,6 +51,12 @@ struct DisplayState {
     int saveFailureShown;             // the open dialog has told the user once
     HWND playerFolderHost;            // the main window that answered where its settings are
     char playerFolder[MAX_PATH];      // its answer; empty when it names none
+    // Screen_* are in the player's coordinates; screenX..H in the window's
+    // real pixels. Their scales: the system DPI for a player that is not
+    // DPI-aware, the window's monitor's for sizes; 0 for a player whose
+    // coordinates are already real pixels.
+    int playerDpi;
+    int windowDpi;
 };
 
 extern DisplayState g_state;

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "display/dpi_rules.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
@@ -154,16 +155,22 @@ void LoadPlacement(const VisModule* module) {
     s.screenY = ClampScreenCoordinate(ReadInt(p, "Screen_y", s.screenY));
     s.screenW = ReadInt(p, "Screen_w", s.screenW);
     s.screenH = ReadInt(p, "Screen_h", s.screenH);
+    const Placement real = RealFromStored({s.screenX, s.screenY, s.screenW, s.screenH}, s.playerDpi, s.playerDpi);
+    s.screenX = real.x;
+    s.screenY = real.y;
+    s.screenW = real.w;
+    s.screenH = real.h;
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
 }
 
 bool SavePlacement(const VisModule* module) {
     Profile p = OpenProfile(module);
     const DisplayState& s = g_state;
-    bool saved = WriteInt(p, "Screen_x", s.screenX);
-    saved &= WriteInt(p, "Screen_y", s.screenY);
-    saved &= WriteInt(p, "Screen_w", s.screenW);
-    saved &= WriteInt(p, "Screen_h", s.screenH);
+    const Placement stored = StoredFromReal({s.screenX, s.screenY, s.screenW, s.screenH}, s.playerDpi, s.windowDpi);
+    bool saved = WriteInt(p, "Screen_x", stored.x);
+    saved &= WriteInt(p, "Screen_y", stored.y);
+    saved &= WriteInt(p, "Screen_w", stored.w);
+    saved &= WriteInt(p, "Screen_h", stored.h);
     saved &= WriteInt(p, "Window_style", s.styleIndex);
     return saved;
 }
