@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 
+#include "display/dpi.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "resources/resource_ids.h"
@@ -18,8 +19,12 @@ void __cdecl VisConfig(VisModule* module) {
     g_state.saveFailureShown = 0;
     // While it is open, compositions keep the picks made in it.
     InterlockedExchange(&g_state.dialogOpen, 1);
+    // The system scales dialog templates, the About box and the pickers to
+    // the monitor only under per-monitor version 2; elsewhere as ever.
+    const DpiContext player = EnterDialogContext();
     INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG), module->hostWindow,
                                      ConfigDlgProc, (LPARAM)module);
+    LeaveContext(player);
     // OK saved before the dialog closed; -1 (no dialog) counts as OK, as the
     // values in memory are kept.
     if (result == -1)
