@@ -3,10 +3,12 @@
 # the build tree, a private Xvfb display, one persistent wineserver and an
 # idle GUI process, so that each test program starts fast and quietly.
 #   scripts/wine-session.sh BUILD_DIR command [args...]
+# With WINE_LOGPIXELS=N the display scale is N DPI (144 for 150 %), in a
+# prefix of its own so that every other session stays at 96.
 set -eu
 build=$(realpath "$1"); shift
 
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="$build/wineprefix${WINE_LOGPIXELS:+-$WINE_LOGPIXELS}"
 export WINEARCH=$("$(dirname "$0")/wine-arch")
 if [ "$WINEARCH" = win64 ]; then
     # The wine and wine-stable scripts pick the 32-bit loader whenever it is
@@ -42,6 +44,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w
     # Without a window manager every close would wait ~2 s.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    if [ -n "${WINE_LOGPIXELS:-}" ]; then
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WINE_LOGPIXELS" /f >/dev/null 2>&1
+    fi
     wineserver -w
 fi
 

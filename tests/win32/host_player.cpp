@@ -190,8 +190,19 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
+FARPROC User32Proc(const char* name) { return GetProcAddress(GetModuleHandleA("user32.dll"), name); }
+
+HANDLE SetThreadDpiContext(HANDLE context) {
+    typedef HANDLE(WINAPI * Set)(HANDLE);
+    Set set = (Set)(void*)User32Proc("SetThreadDpiAwarenessContext");
+    return set ? set(context) : nullptr;
+}
+
+bool HostPlayer::unaware = false;
+
 HostPlayer::HostPlayer(const char* title, const char* ini, VisModule* linked, RECT r) {
     g_player = this;
+    if (unaware) SetThreadDpiContext(kDpiUnaware);
     plugin = LoadPlugin(ini);
     module = linked ? linked : plugin.module;
 
@@ -232,6 +243,7 @@ HostPlayer::~HostPlayer() {
 
 DWORD WINAPI HostPlayer::DisplayMain(void* arg) {
     HostPlayer* self = (HostPlayer*)arg;
+    if (unaware) SetThreadDpiContext(kDpiUnaware);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     SetEvent(self->ready_);

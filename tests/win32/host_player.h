@@ -58,9 +58,20 @@ COLORREF WindowPixel(HWND window, int x, int y);  // client coordinates
 // Live GDI objects of this process (counts Wine's handle table).
 int CountGdiObjects();
 
+// ---- display scale (looked up: Windows before 10 has none of it) ----
+// A user32 function by name; null when this system lacks it.
+FARPROC User32Proc(const char* name);
+// Switches the calling thread's DPI awareness context; returns the old one.
+HANDLE SetThreadDpiContext(HANDLE context);
+const HANDLE kDpiUnaware = (HANDLE)(LONG_PTR)-1;
+const HANDLE kDpiPerMonitor = (HANDLE)(LONG_PTR)-3;
+
 // ---- the player ----
 class HostPlayer {
 public:
+    // Set before construction: the main window's and the display thread
+    // are made not DPI-aware before the window and the plug-in, as players'.
+    static bool unaware;
     // `linked`: a module record compiled into the test itself, run with the
     // copied DLL's instance (for tests that look at the state behind it).
     // The main window is a Unicode window; `title` is UTF-8.
