@@ -43,6 +43,9 @@ static const char kUsage[] =
     "  --frames DIR       write frame-000..079.bmp, 40 ms apart: the marquee\n"
     "                     passing its wrap and standing at its start\n"
     "  --config-shot DIR  write settings-dialog.bmp and about-box.bmp\n"
+    "  --unaware          run the player's window and display thread not\n"
+    "                     DPI-aware, as players are (the screen's scale is\n"
+    "                     the system's; the captures stay in real pixels)\n"
     "\n"
     "Keys in the main window (also when typed in the title window):\n"
     "  F2 or C  Configure...     F3 or S  start/stop the display\n"
@@ -69,6 +72,7 @@ struct Options {
     const char* shots = nullptr;
     const char* frames = nullptr;
     const char* configShots = nullptr;
+    bool unaware = false;
     bool scripted() const { return seconds > 0 || shots || frames || configShots; }
 };
 
@@ -90,9 +94,19 @@ static void Report(const char* text) {
     if (!g_options.scripted()) MessageBoxA(g_main, text, "preview", MB_OK | MB_ICONERROR);
 }
 
+// Not DPI-aware, as nearly every player: the system scales its windows
+// (Windows 10 and later; elsewhere this does nothing).
+static void SetThreadContext(LONG_PTR context) {
+    typedef HANDLE(WINAPI * SetContext)(HANDLE);
+    SetContext set = (SetContext)(void*)GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
+    if (set) set((HANDLE)context);
+}
+static void MakeThreadUnaware() { SetThreadContext(-1); }  // DPI_AWARENESS_CONTEXT_UNAWARE
+
 // ---- the display thread: the player's visualisation thread ----
 
 static DWORD WINAPI DisplayMain(void*) {
+    if (g_options.unaware) MakeThreadUnaware();
     MSG msg;
     PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);  // a queue, before anyone posts to it
     SetEvent(g_displayReady);
@@ -373,6 +387,7 @@ static void RecordFrames(HWND title, const Image& start) {
 }
 
 static DWORD WINAPI ScriptMain(void*) {
+    if (g_options.unaware) SetThreadContext(-3);  // per-monitor: captures in real pixels
     const DWORD start = GetTickCount();
     HWND title = WaitForWindow(FindTitleWindow, nullptr, 5000);
     if (!title) {
@@ -552,6 +567,8 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             options->frames = argv[++i];
         } else if (lstrcmpA(arg, "--config-shot") == 0 && hasValue) {
             options->configShots = argv[++i];
+        } else if (lstrcmpA(arg, "--unaware") == 0) {
+            options->unaware = true;
         } else if (arg[0] == '-' || options->plugin) {
             return false;  // --help and anything unknown
         } else {
@@ -584,6 +601,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         MessageBoxA(NULL, kUsage, "preview", MB_OK);
         return 2;
     }
+    // Before the plug-in is loaded and the main window made.
+    if (g_options.unaware) MakeThreadUnaware();
     HMODULE dll = LoadPluginDll(g_options.plugin);
     if (!dll) {
         Report("cannot load the plug-in (give its path on the command line)");

@@ -6,7 +6,8 @@
 # preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
 # out/settings-dialog.png, out/about-box.png and out/marquee.gif, and copies
-# the first and the GIF to docs/. With DISPLAY set and
+# the first and the GIF to docs/; then, at 150 % (LogPixels 144) with the
+# preview not DPI-aware, out/dpi-144.png. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
 build=${1:-build}
@@ -35,11 +36,19 @@ scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" \
     "$(winpath "$run/plugin/vis_mirn.dll")"
 echo "preview ran $(( ($(date +%s%N) - start) / 1000000 )) ms"
 
+# The same short title on a display at 150 %, in a player that is not
+# DPI-aware: a prefix of its own, and a fresh plugin.ini.
+mkdir -p "$run/plugin-144" "$run/shots-144"
+cp "$win/bin/vis_mirn.dll" "$run/plugin-144/"
+WINE_LOGPIXELS=144 scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" --unaware \
+    --seconds 4 --shots "$(winpath "$run/shots-144")" "$(winpath "$run/plugin-144/vis_mirn.dll")"
+
 # No time stamps in the PNGs, so the same pictures give the same files.
 png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
 for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box; do
     png "$run/shots/$name.bmp" "out/$name.png"
 done
+png "$run/shots-144/short-title.bmp" out/dpi-144.png
 frames=("$run"/frames/frame-*.bmp)
 convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
 
