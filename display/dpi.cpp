@@ -11,13 +11,35 @@ static const DpiContext kPerMonitor = (DpiContext)(LONG_PTR)-3;
 static const DpiContext kPerMonitorV2 = (DpiContext)(LONG_PTR)-4;
 static const int kUnaware = 0;  // DPI_AWARENESS_UNAWARE
 
-static FARPROC User32(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? GetProcAddress(user32, name) : NULL;
+// Looked up once: a marquee step switches twice, and must stay as cheap as
+// the copy it makes. Threads that race here store the same values.
+struct DpiFunctions {
+    SetThreadContextFn setThreadContext;
+    WindowContextFn windowContext;
+    AwarenessFn awareness;
+    DpiForWindowFn dpiForWindow;
+    DpiForSystemFn dpiForSystem;
+};
+static DpiFunctions g_dpi;
+static volatile LONG g_dpiLooked;
+
+static const DpiFunctions& Dpi() {
+    if (!g_dpiLooked) {
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        if (user32) {
+            g_dpi.setThreadContext = (SetThreadContextFn)(void*)GetProcAddress(user32, "SetThreadDpiAwarenessContext");
+            g_dpi.windowContext = (WindowContextFn)(void*)GetProcAddress(user32, "GetWindowDpiAwarenessContext");
+            g_dpi.awareness = (AwarenessFn)(void*)GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext");
+            g_dpi.dpiForWindow = (DpiForWindowFn)(void*)GetProcAddress(user32, "GetDpiForWindow");
+            g_dpi.dpiForSystem = (DpiForSystemFn)(void*)GetProcAddress(user32, "GetDpiForSystem");
+        }
+        InterlockedExchange(&g_dpiLooked, 1);
+    }
+    return g_dpi;
 }
 
 static DpiContext Switch(DpiContext to) {
-    SetThreadContextFn set = (SetThreadContextFn)(void*)User32("SetThreadDpiAwarenessContext");
+    SetThreadContextFn set = Dpi().setThreadContext;
     return set ? set(to) : NULL;
 }
 
@@ -27,7 +49,7 @@ DpiContext EnterPerMonitorContext() {
 }
 
 DpiContext EnterWindowContext(HWND window) {
-    WindowContextFn get = (WindowContextFn)(void*)User32("GetWindowDpiAwarenessContext");
+    WindowContextFn get = Dpi().windowContext;
     DpiContext context = get && window ? get(window) : NULL;
     return context ? Switch(context) : NULL;
 }
@@ -39,14 +61,14 @@ void LeaveContext(DpiContext previous) {
 }
 
 int PlayerDpi(DpiContext previous) {
-    AwarenessFn awareness = (AwarenessFn)(void*)User32("GetAwarenessFromDpiAwarenessContext");
-    DpiForSystemFn system = (DpiForSystemFn)(void*)User32("GetDpiForSystem");
+    AwarenessFn awareness = Dpi().awareness;
+    DpiForSystemFn system = Dpi().dpiForSystem;
     if (!previous || !awareness || !system || awareness(previous) != kUnaware) return 0;
     return (int)system();
 }
 
 int WindowDpi(HWND window, int fallback) {
-    DpiForWindowFn get = (DpiForWindowFn)(void*)User32("GetDpiForWindow");
+    DpiForWindowFn get = Dpi().dpiForWindow;
     const UINT dpi = get && window ? get(window) : 0;
     return dpi ? (int)dpi : fallback;
 }
