@@ -7,7 +7,7 @@
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
 # out/settings-dialog.png, out/about-box.png and out/marquee.gif, and copies
 # the first and the GIF to docs/; then, at 150 % (LogPixels 144) with the
-# preview not DPI-aware, out/dpi-144.png. With DISPLAY set and
+# preview not DPI-aware, out/dpi-144.png, copied to docs/ too. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
 build=${1:-build}
@@ -54,4 +54,5 @@ convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
 
 cp out/short-title.png docs/screenshot.png
 cp out/marquee.gif docs/marquee.gif
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif
+cp out/dpi-144.png docs/dpi-144.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/dpi-144.png
