@@ -13,33 +13,24 @@ static const int kUnaware = 0;  // DPI_AWARENESS_UNAWARE
 
 // Looked up once: a marquee step switches twice, and must stay as cheap as
 // the copy it makes. Threads that race here store the same values.
-struct DpiFunctions {
-    SetThreadContextFn setThreadContext;
-    WindowContextFn windowContext;
-    AwarenessFn awareness;
-    DpiForWindowFn dpiForWindow;
-    DpiForSystemFn dpiForSystem;
-};
-static DpiFunctions g_dpi;
+enum { kSetThreadContext, kWindowContext, kAwareness, kDpiForWindow, kDpiForSystem, kDpiFunctions };
+static const char* const kDpiNames[kDpiFunctions] = {
+    "SetThreadDpiAwarenessContext", "GetWindowDpiAwarenessContext", "GetAwarenessFromDpiAwarenessContext",
+    "GetDpiForWindow", "GetDpiForSystem"};
+static FARPROC g_dpi[kDpiFunctions];
 static volatile LONG g_dpiLooked;
 
-static const DpiFunctions& Dpi() {
+static void* Dpi(int which) {
     if (!g_dpiLooked) {
         HMODULE user32 = GetModuleHandleA("user32.dll");
-        if (user32) {
-            g_dpi.setThreadContext = (SetThreadContextFn)(void*)GetProcAddress(user32, "SetThreadDpiAwarenessContext");
-            g_dpi.windowContext = (WindowContextFn)(void*)GetProcAddress(user32, "GetWindowDpiAwarenessContext");
-            g_dpi.awareness = (AwarenessFn)(void*)GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext");
-            g_dpi.dpiForWindow = (DpiForWindowFn)(void*)GetProcAddress(user32, "GetDpiForWindow");
-            g_dpi.dpiForSystem = (DpiForSystemFn)(void*)GetProcAddress(user32, "GetDpiForSystem");
-        }
+        for (int i = 0; user32 && i < kDpiFunctions; ++i) g_dpi[i] = GetProcAddress(user32, kDpiNames[i]);
         InterlockedExchange(&g_dpiLooked, 1);
     }
-    return g_dpi;
+    return (void*)g_dpi[which];
 }
 
 static DpiContext Switch(DpiContext to) {
-    SetThreadContextFn set = Dpi().setThreadContext;
+    SetThreadContextFn set = (SetThreadContextFn)Dpi(kSetThreadContext);
     return set ? set(to) : NULL;
 }
 
@@ -49,7 +40,7 @@ DpiContext EnterPerMonitorContext() {
 }
 
 DpiContext EnterWindowContext(HWND window) {
-    WindowContextFn get = Dpi().windowContext;
+    WindowContextFn get = (WindowContextFn)Dpi(kWindowContext);
     DpiContext context = get && window ? get(window) : NULL;
     return context ? Switch(context) : NULL;
 }
@@ -61,14 +52,14 @@ void LeaveContext(DpiContext previous) {
 }
 
 int PlayerDpi(DpiContext previous) {
-    AwarenessFn awareness = Dpi().awareness;
-    DpiForSystemFn system = Dpi().dpiForSystem;
+    AwarenessFn awareness = (AwarenessFn)Dpi(kAwareness);
+    DpiForSystemFn system = (DpiForSystemFn)Dpi(kDpiForSystem);
     if (!previous || !awareness || !system || awareness(previous) != kUnaware) return 0;
     return (int)system();
 }
 
 int WindowDpi(HWND window, int fallback) {
-    DpiForWindowFn get = Dpi().dpiForWindow;
+    DpiForWindowFn get = (DpiForWindowFn)Dpi(kDpiForWindow);
     const UINT dpi = get && window ? get(window) : 0;
     return dpi ? (int)dpi : fallback;
 }
