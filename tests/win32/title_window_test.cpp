@@ -796,3 +796,95 @@ TEST(TitleWindow, MenuShowsAndSetsTheFrameAndOptions) {
         player.Stop();
     }
 }
+
+namespace {
+
+FILETIME WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Dates the file back to 2001, so that a rewrite shows in its time stamp.
+void Backdate(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME old = {0x2A3B4C00u, 0x01C0A000u};
+    SetFileTime(f, nullptr, nullptr, &old);
+    CloseHandle(f);
+}
+
+}  // namespace
+
+// nowplaying.txt beside the settings file in use holds the title as shown,
+// in UTF-8 without a BOM or line end, rewritten only when it changes; a
+// reader holding it open or a file that cannot be written never disturbs
+// the display, and a failed write is made good at the next change.
+TEST(TitleWindow, TitleFileHoldsTheShownTitle) {
+    struct Row {
+        const char* title;
+        const char* bytes;
+    } rows[] = {
+        {"1. Кино - Группа крови - Winamp", u8"1. Кино - Группа крови"},
+        {"Μίκης Θεοδωράκης - Ζορμπάς - Winamp", u8"Μίκης Θεοδωράκης - Ζορμπάς"},
+        {"Simon & Garfunkel - The Boxer - Winamp", "Simon & Garfunkel - The Boxer"},
+        {"Céline Dion - Pour que tu m'aimes encore - Winamp", u8"Céline Dion - Pour que tu m'aimes encore"},
+        {"Song \xF0\x9F\x8E\xB5 \t  - Winamp", "Song \xF0\x9F\x8E\xB5"},  // a pair; blanks at the end go
+        {"no separator", ""},
+    };
+    for (bool perUser : {false, true}) {
+        SCOPED_TRACE(perUser ? "per-user settings" : "settings beside the library");
+        RemoveUserSettings();
+        HostPlayer player("A - X", Ini("Screen_w=300\r\nWindow_style=2\r\nTitleFile=1\r\n").c_str());
+        HANDLE held = perUser ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
+        const std::string path = (perUser ? UserSettingsFolder() : player.plugin.folder) + "nowplaying.txt";
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        EXPECT_EQ(FileBytes(path), "A");
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.title);
+            player.SetTitle(row.title);
+            player.Frame();
+            EXPECT_EQ(FileBytes(path), row.bytes);
+            EXPECT_FALSE(FileExists(path + ".tmp"));
+        }
+        // The same title again, or a new size, rewrites nothing.
+        player.SetTitle("Same - Winamp");
+        player.Frame();
+        Backdate(path);
+        const FILETIME old = WriteTime(path);
+        player.SetTitle("Same - Winamp");
+        player.Frame();
+        MoveTitleWindow(player, 20, 300, 340, 70);
+        player.Frame();
+        const FILETIME now = WriteTime(path);
+        EXPECT_EQ(CompareFileTime(&old, &now), 0) << "rewritten";
+        EXPECT_EQ(FileBytes(path), "Same");
+
+        // A reader keeps it open, as stream software may.
+        HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        player.SetTitle("Read - Winamp");
+        player.Frame();
+        EXPECT_GT(InkPixels(player.TitleWindow(), 0), 20) << "the display stopped";
+        CloseHandle(reader);
+
+        // Cannot be written: the display runs on, the next change writes it.
+        DeleteFileA(path.c_str());
+        ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+        player.SetTitle("Blocked - Winamp");
+        player.Frame();
+        EXPECT_GT(InkPixels(player.TitleWindow(), 0), 20) << "the display stopped";
+        EXPECT_EQ(WaitForDialog("blah", 200), nullptr);
+        RemoveDirectoryA(path.c_str());
+        player.SetTitle("Free - Winamp");
+        player.Frame();
+        EXPECT_EQ(FileBytes(path), "Free");
+
+        player.Stop();
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_EQ(FileBytes(path), "") << "stopping leaves the title in the file";
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        RemoveUserSettings();
+    }
+}
