@@ -17,9 +17,7 @@ bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t siz
     if (size == 0) return false;
     path[0] = temp[0] = 0;
     if (folder == 0 || folder + tempName >= size) return false;
-    for (size_t i = 0; i < folder; ++i) path[i] = temp[i] = settingsPath[i];
-    for (size_t i = 0; i <= tempName; ++i) temp[folder + i] = kName[i];
-    for (size_t i = 0; i < name; ++i) path[folder + i] = kName[i];
+    for (size_t i = 0; i <= folder + tempName; ++i) path[i] = temp[i] = i < folder ? settingsPath[i] : kName[i - folder];
     path[folder + name] = 0;
     return true;
 }

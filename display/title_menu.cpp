@@ -25,8 +25,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         p.x = p.y = 0;
         ClientToScreen(window, &p);
     }
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return;
+    HMENU menu = CreatePopupMenu();  // without one every call below fails and nothing is chosen
     UINT id = IDM_FRAME_TOOL;
     for (const char* text = kItems; *text || text[1]; text += lstrlenA(text) + 1, ++id) {
         UINT flags = *text ? MF_STRING : MF_SEPARATOR;
