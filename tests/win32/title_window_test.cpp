@@ -686,12 +686,24 @@ const char* const kMenuTexts[] = {"Tool window frame", "Sizing border", "No fram
 
 bool TopMost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-// Opens the menu with a right click at `at` (client coordinates) and checks
-// what it shows against the frame and options in effect.
+const POINT kFromKeyboard = {-1, -1};
+
+// Opens the menu with a right click at `at` (client coordinates), or as the
+// menu key does, and checks what it shows against the frame and options in
+// effect.
 HWND OpenMenu(HWND w, POINT at, int style, bool topMost, bool titleFile) {
-    MouseClick(OnScreen(w, at.x, at.y), 1, true);
+    const bool keyboard = at.x == kFromKeyboard.x && at.y == kFromKeyboard.y;
+    if (keyboard)
+        PostMessageA(w, WM_CONTEXTMENU, (WPARAM)w, -1);
+    else
+        MouseClick(OnScreen(w, at.x, at.y), 1, true);
     HWND menu = WaitForMenu();
     if (!menu) return nullptr;
+    RECT r = {};
+    GetWindowRect(menu, &r);
+    const POINT corner = OnScreen(w, keyboard ? 0 : at.x, keyboard ? 0 : at.y);
+    EXPECT_NEAR(r.left, corner.x, 4) << "the menu is not where it was asked for";
+    EXPECT_NEAR(r.top, corner.y, 4) << "the menu is not where it was asked for";
     const std::vector<MenuItem> items = MenuItems(menu);
     EXPECT_EQ(items.size(), 6u);
     for (size_t i = 0; i < items.size() && i < 6; ++i) {
@@ -725,6 +737,8 @@ TEST(TitleWindow, MenuShowsAndSetsTheFrameAndOptions) {
         {"tool window -> sizing border", "", {30, 20}, 0, false, false, 1, 1, false, false},
         {"right click on the caption", "", {30, -8}, 0, false, false, 2, 2, false, false},
         {"sizing border -> no frame", "Window_style=1\r\n", {30, 20}, 1, false, false, 2, 2, false, false},
+        {"from the keyboard, at the corner", "Window_style=1\r\n", kFromKeyboard, 1, false, false, 0, 0, false,
+         false},
         {"no frame -> tool window", "Window_style=2\r\n", {30, 20}, 2, false, false, 0, 0, false, false},
         {"always on top, no frame", "Window_style=2\r\n", {30, 20}, 2, false, false, 4, 2, true, false},
         {"on top through a frame change", "TopMost=1\r\n", {30, 20}, 0, true, false, 1, 1, true, false},
