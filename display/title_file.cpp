@@ -31,6 +31,7 @@ static void WriteTitle(const VisModule* module, const char* bytes, int n) {
 }
 
 void ShowTitleInFile(const VisModule* module, const WCHAR* shown) {
+    if (!g_state.titleFile) return;  // compositions pay nothing for it while it is off
     char bytes[kTitleFileBytes];
     const int length = (int)TitleFileLength(reinterpret_cast<const TitleChar*>(shown));
     WriteTitle(module, bytes, WideCharToMultiByte(CP_UTF8, 0, shown, length, bytes, sizeof bytes, NULL, NULL));

@@ -57,14 +57,10 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         ApplyTopMost(window);
         break;
     case IDM_TITLE_FILE:
-        if (s.titleFile) {
-            EmptyTitleFile(module);
-            s.titleFile = 0;
-        } else {
-            s.titleFile = 1;
-            s.titleFileWritten = 0;
-            if (s.pictureShown) ShowTitleInFile(module, s.titleText);
-        }
+        EmptyTitleFile(module);  // when it was on
+        s.titleFile = !s.titleFile;
+        s.titleFileWritten = 0;  // whatever the file holds now, the next title is written
+        if (s.pictureShown) ShowTitleInFile(module, s.titleText);  // when it is on
         break;
     default:
         return;  // nothing chosen: nothing changes

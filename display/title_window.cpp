@@ -119,7 +119,6 @@ int __cdecl VisInit(VisModule* module) {
     SetWindowPos(s.titleWnd, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(s.titleWnd, SW_SHOWNORMAL);
     if (s.topMost) ApplyTopMost(s.titleWnd);
-    s.titleFileWritten = 0;  // whatever the file holds, the first title is written
     s.screenW = w;
     s.screenH = h;
     RequestRedraw();

@@ -58,7 +58,7 @@ struct DisplayState {
     int topMost;
     int titleFile;  // the shown title goes to nowplaying.txt
     MenuKeys menuKeys;
-    int titleFileWritten;  // nowplaying.txt holds what titleFileHash tells
+    int titleFileWritten;  // the last write of nowplaying.txt, titleFileHash, went through
     uint32_t titleFileHash;
 };
 
