@@ -120,6 +120,7 @@ bool ComposeTitle(const VisModule* module) {
     const PictureKey key = KeyOf(composed, client);
     if (s.pictureShown && SameText(fetched, s.titleText) && memcmp(&key, &s.picture, sizeof key) == 0) return true;
     lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
+    ShowTitleInFile((const VisModule*)GetWindowLongPtrA(s.titleWnd, GWLP_USERDATA), s.titleText);
 
     HFONT font = CreateFontIndirectA(&composed);
     HGDIOBJ oldFont = font ? SelectObject(s.memDC, font) : NULL;

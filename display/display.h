@@ -21,6 +21,19 @@ void ScrollTick();
 void PresentSurface(HDC dc, int width, int height);
 
 LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Gives the title window frame `index` of StyleTable, keeping its rectangle.
+void SetFrame(HWND window, int index);
+
+// The title window's menu, at `at` (screen coordinates; -1 from the
+// keyboard), acted on at once and saved.
+void ShowTitleMenu(HWND window, LPARAM at);
+// Puts the window above others, or back among them, as `topMost` says.
+void ApplyTopMost(HWND window);
+
+// nowplaying.txt beside the settings file, while the option is on: the
+// shown title, rewritten only when it changes; emptied at the end.
+void ShowTitleInFile(const VisModule* module, const WCHAR* shown);
+void EmptyTitleFile(const VisModule* module);
 
 // Millisecond tick from the performance counter, wrapping like GetTickCount.
 DWORD TickMs();

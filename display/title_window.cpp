@@ -118,6 +118,7 @@ int __cdecl VisInit(VisModule* module) {
     SetWindowPos(s.titleWnd, NULL, 0, 0, 0, 0, kFrameChanged);
     SetWindowPos(s.titleWnd, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(s.titleWnd, SW_SHOWNORMAL);
+    if (s.topMost) ApplyTopMost(s.titleWnd);
     s.screenW = w;
     s.screenH = h;
     RequestRedraw();
@@ -134,6 +135,7 @@ int __cdecl VisInit(VisModule* module) {
 void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
     SavePlacement(module);
+    EmptyTitleFile(module);
     DropSurface();
     if (s.memDC) DeleteDC(s.memDC);
     s.memDC = NULL;
@@ -148,6 +150,8 @@ void __cdecl VisQuit(VisModule* module) {
 }
 
 static void ForwardKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (KeyBelongsToMenu(&g_state.menuKeys, (uint32_t)wParam, message == WM_KEYDOWN, (lParam & (1 << 30)) != 0))
+        return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     if (module) PostMessageA(module->hostWindow, message, wParam, lParam);
 }
@@ -177,12 +181,12 @@ static void DragMove(HWND window, LPARAM at) {
     SendMessageA(window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, (LPARAM)now);
 }
 
-static void CycleStyle(HWND window) {
+void SetFrame(HWND window, int index) {
     DisplayState& s = g_state;
-    s.styleIndex = (s.styleIndex + 1) % 3;
+    s.styleIndex = index;
     ApplyStyle(window, s.styleIndex);
     RecordPlacement(window);
-    SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);
+    SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);  // keeps WS_EX_TOPMOST, which only SetWindowPos changes
 }
 
 LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -214,7 +218,10 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         DragMove(window, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
-        CycleStyle(window);
+        SetFrame(window, (g_state.styleIndex + 1) % 3);
+        return 0;
+    case WM_CONTEXTMENU:
+        ShowTitleMenu(window, lParam);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

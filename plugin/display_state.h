@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "display/menu_rules.h"
+
 typedef LOGFONTA FontSpec;
 
 // What the picture on screen was made from, besides its text.
@@ -51,6 +53,13 @@ struct DisplayState {
     int saveFailureShown;             // the open dialog has told the user once
     HWND playerFolderHost;            // the main window that answered where its settings are
     char playerFolder[MAX_PATH];      // its answer; empty when it names none
+
+    // options of the title window's menu, saved with the placement
+    int topMost;
+    int titleFile;  // the shown title goes to nowplaying.txt
+    MenuKeys menuKeys;
+    int titleFileWritten;  // the last write of nowplaying.txt, titleFileHash, went through
+    uint32_t titleFileHash;
 };
 
 extern DisplayState g_state;

@@ -38,8 +38,8 @@ static const char kUsage[] =
     "beside this program, then dist\\vis_mirn.dll).\n"
     "\n"
     "  --seconds N        end the run after N seconds (not before the captures)\n"
-    "  --shots DIR        write short-title, long-title-scrolling and style-0/1/2\n"
-    "                     .bmp screenshots of the title window\n"
+    "  --shots DIR        write short-title, long-title-scrolling, style-0/1/2 and\n"
+    "                     title-menu .bmp screenshots of the title window\n"
     "  --frames DIR       write frame-000..079.bmp, 40 ms apart: the marquee\n"
     "                     passing its wrap and standing at its start\n"
     "  --config-shot DIR  write settings-dialog.bmp and about-box.bmp\n"
@@ -300,6 +300,30 @@ static void ShootStyles(HWND title) {
     }
 }
 
+static HWND FindMenu(const char*) { return FindWindowA("#32768", nullptr); }
+
+// The title window's menu open over it, as a right click in it opens it.
+static void ShootMenu(HWND title) {
+    RECT window, menu, both;
+    GetWindowRect(title, &window);
+    PostMessageA(title, WM_CONTEXTMENU, (WPARAM)title, MAKELPARAM(window.left + 60, window.top + 30));
+    HWND popup = WaitForWindow(FindMenu, nullptr, 5000);
+    Sleep(400);
+    Image image;
+    HDC screen = GetDC(NULL);
+    const bool shot = popup && GetWindowRect(popup, &menu) && UnionRect(&both, &window, &menu) &&
+                      CaptureDC(screen, both.left, both.top, both.right - both.left, both.bottom - both.top, &image) &&
+                      WriteBmp(std::string(g_options.shots) + "\\title-menu.bmp", image);
+    ReleaseDC(NULL, screen);
+    if (!shot) {
+        Report("could not capture the title window's menu");
+        ++g_failures;
+    }
+    PostMessageA(title, WM_CANCELMODE, 0, 0);  // closes the menu, choosing nothing
+    if (popup) WaitUntilGone(popup);
+    Sleep(200);
+}
+
 static void ShootDialogs() {
     const char* folder = g_options.configShots;
     PostMessageA(g_main, WM_COMMAND, ID_CONFIGURE, 0);
@@ -384,6 +408,7 @@ static DWORD WINAPI ScriptMain(void*) {
         if (g_options.shots) {
             Shot(title, g_options.shots, "short-title");
             ShootStyles(title);
+            ShootMenu(title);
         }
         // Before the long title: closing the settings dialog recomposes the
         // title, which starts the marquee again.

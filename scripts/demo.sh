@@ -5,8 +5,8 @@
 # Headless (no DISPLAY, or WINE_SESSION_HEADLESS=1, the default): runs the
 # preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
-# out/settings-dialog.png, out/about-box.png and out/marquee.gif, and copies
-# the first and the GIF to docs/. With DISPLAY set and
+# out/settings-dialog.png, out/about-box.png, out/title-menu.png and
+# out/marquee.gif, and copies the first, the menu and the GIF to docs/. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
 build=${1:-build}
@@ -37,7 +37,7 @@ echo "preview ran $(( ($(date +%s%N) - start) / 1000000 )) ms"
 
 # No time stamps in the PNGs, so the same pictures give the same files.
 png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
-for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box; do
+for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box title-menu; do
     png "$run/shots/$name.bmp" "out/$name.png"
 done
 frames=("$run"/frames/frame-*.bmp)
@@ -45,4 +45,5 @@ convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
 
 cp out/short-title.png docs/screenshot.png
 cp out/marquee.gif docs/marquee.gif
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif
+cp out/title-menu.png docs/menu.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png

@@ -145,6 +145,12 @@ bool WriteInt(const Profile& p, const char* key, int value) {
     return WriteText(p, key, text);
 }
 
+// Keys newer than the file: written when on, or to turn off what the file
+// has on, so a file that never had them is saved as it always was.
+bool WriteOption(const Profile& p, const char* key, int on) {
+    return !on && !ReadInt(p, key, 0) ? true : WriteInt(p, key, on);
+}
+
 }  // namespace
 
 void LoadPlacement(const VisModule* module) {
@@ -155,6 +161,8 @@ void LoadPlacement(const VisModule* module) {
     s.screenW = ReadInt(p, "Screen_w", s.screenW);
     s.screenH = ReadInt(p, "Screen_h", s.screenH);
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
+    s.topMost = ReadInt(p, "TopMost", s.topMost) != 0;
+    s.titleFile = ReadInt(p, "TitleFile", s.titleFile) != 0;
 }
 
 bool SavePlacement(const VisModule* module) {
@@ -165,6 +173,8 @@ bool SavePlacement(const VisModule* module) {
     saved &= WriteInt(p, "Screen_w", s.screenW);
     saved &= WriteInt(p, "Screen_h", s.screenH);
     saved &= WriteInt(p, "Window_style", s.styleIndex);
+    saved &= WriteOption(p, "TopMost", s.topMost);
+    saved &= WriteOption(p, "TitleFile", s.titleFile);
     return saved;
 }
 

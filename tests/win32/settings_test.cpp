@@ -375,6 +375,44 @@ TEST_F(SettingsFile, MissingKeysFallBackToFixedValuesOrMemory) {
     }
 }
 
+// The menu's options: any non-zero value is on, a missing or empty one keeps
+// memory's; written when on, or when the file holds them, and never else.
+TEST_F(SettingsFile, OptionKeysReadAsOnOrOffAndWrittenOnlyWhenNeeded) {
+    struct Row {
+        const char* key;
+        const char* line;  // in the file; "" none
+        int memory, loaded, saved;
+        const char* after;  // the key's line after saving `saved`; "" none
+    } rows[] = {
+        {"TopMost", "", 0, 0, 0, ""},
+        {"TopMost", "", 1, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=1", 0, 1, 0, "TopMost=0"},
+        {"TopMost", "TopMost=7", 0, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=-1", 0, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=abc", 1, 0, 0, "TopMost=abc"},
+        {"TopMost", "TopMost=0", 1, 0, 0, "TopMost=0"},
+        {"TitleFile", "TitleFile=0x10", 0, 1, 1, "TitleFile=1"},
+        {"TitleFile", "TitleFile= 2", 0, 1, 0, "TitleFile=0"},
+        {"TitleFile", "TitleFile=", 1, 1, 1, "TitleFile=1"},
+        {"TitleFile", "TitleFile=99999999999", 0, 1, 1, "TitleFile=1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.key) + " from \"" + row.line + "\"");
+        HostPlayer player("Song - Winamp", Ini(std::string(row.line) + "\r\n").c_str(), GetModule(0));
+        int& field = strcmp(row.key, "TopMost") == 0 ? g_state.topMost : g_state.titleFile;
+        field = row.memory;
+        LoadPlacement(player.module);
+        EXPECT_EQ(field, row.loaded);
+        field = row.saved;
+        EXPECT_TRUE(SavePlacement(player.module));
+        std::vector<std::string> lines;
+        for (const std::string& line : SectionLines(player.plugin.iniPath, kSection))
+            if (line.compare(0, strlen(row.key) + 1, std::string(row.key) + "=") == 0) lines.push_back(line);
+        EXPECT_EQ(lines, *row.after ? std::vector<std::string>{row.after} : std::vector<std::string>{});
+        EXPECT_EQ(SectionLines(player.plugin.iniPath, kSection).size(), (*row.after ? 6u : 5u));
+    }
+}
+
 TEST_F(SettingsFile, WritesKeepOtherSectionsAndUnknownKeys) {
     const std::string ini =
         "[Other]\r\nScreen_x=1\r\nKeep=yes\r\n"
