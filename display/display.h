@@ -43,3 +43,22 @@ struct WindowStyle {
     DWORD exStyle;
 };
 extern const WindowStyle StyleTable[3];
+
+// The title's look (display/outline.cpp): with an outline or a transparent
+// background the title is composed from its coverage, not drawn directly.
+bool TitleOutlined();
+// Composes `text` into the whole surface by coverage; the surface's font is
+// selected.
+void DrawOutlinedTitle(const WCHAR* text, int length, UINT flags);
+// Frame `index` as the window gets it: none, and layered, while transparent.
+WindowStyle LookStyle(int index);
+// Makes the window layered or not, as the look asks.
+void MatchLook(HWND window);
+// The window-sized slice of the ring to a layered window; false when the
+// window is not layered.
+bool PresentLayered(int width, int height);
+void DropLayer();
+// The look's items of the title window's menu, and acting on one of them
+// (false for other items).
+void AppendLookItems(HMENU menu);
+bool ChooseLook(HWND window, UINT id);

@@ -35,6 +35,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
             flags |= MF_CHECKED;
         AppendMenuA(menu, flags, id, text);
     }
+    AppendLookItems(menu);
 
     // The menu's own loop takes the keys while it is open.
     BYTE before[256], after[256];
@@ -45,6 +46,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
     GetKeyboardState(after);
     NoteMenuKeys(&s.menuKeys, before, after);
 
+    if (ChooseLook(window, chosen)) return;  // saved with the appearance
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     switch (chosen) {
     case IDM_FRAME_TOOL:

@@ -27,8 +27,9 @@ static void RecordPlacement(HWND window) {
 }
 
 static void ApplyStyle(HWND window, int index) {
-    SetWindowLongA(window, GWL_STYLE, (LONG)StyleTable[index].style);
-    SetWindowLongA(window, GWL_EXSTYLE, (LONG)StyleTable[index].exStyle);
+    const WindowStyle look = LookStyle(index);
+    SetWindowLongA(window, GWL_STYLE, (LONG)look.style);
+    SetWindowLongA(window, GWL_EXSTYLE, (LONG)look.exStyle);
 }
 
 static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
@@ -137,6 +138,7 @@ void __cdecl VisQuit(VisModule* module) {
     SavePlacement(module);
     EmptyTitleFile(module);
     DropSurface();
+    DropLayer();
     if (s.memDC) DeleteDC(s.memDC);
     s.memDC = NULL;
     s.savedBitmap = NULL;

@@ -13,6 +13,8 @@ struct PictureKey {
     COLORREF textColor, bkColor;
     int scrollStep, scrollInterval, scrollEnabled;
     int screenW, screenH, clientW, clientH;
+    int transparent, outline;
+    COLORREF outlineColor;
 };
 
 struct DisplayState {
@@ -60,6 +62,17 @@ struct DisplayState {
     MenuKeys menuKeys;
     int titleFileWritten;  // the last write of nowplaying.txt, titleFileHash, went through
     uint32_t titleFileHash;
+
+    // the title's look, saved with the appearance
+    int transparent;  // a layered window with per-pixel alpha
+    int outline;      // kOutlineNone, kOutlineThin or kOutlineThick
+    COLORREF outlineColor;
+    COLORREF outlineCustomColors[16];
+    // the transparent window's window-sized picture
+    HDC layerDC;
+    HBITMAP layerBitmap, layerSavedBitmap;
+    void* layerBits;
+    int layerW, layerH;
 };
 
 extern DisplayState g_state;

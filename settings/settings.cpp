@@ -5,6 +5,7 @@
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+#include "display/outline_rules.h"
 
 namespace {
 
@@ -196,6 +197,9 @@ void LoadAppearance(const VisModule* module) {
     const int step = ReadInt(p, "Scroll_Step", s.scrollStep);
     const int interval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
     const int enabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
+    const int transparent = ReadInt(p, "Transparent", 0) != 0;
+    const int outline = OutlineLevel(ReadInt(p, "Outline", 0));
+    const COLORREF outlineColor = (COLORREF)ReadInt(p, "OutlineColor", 0) & 0xFFFFFF;
 
     LockFont();
     s.font.lfWeight = weight;
@@ -211,6 +215,9 @@ void LoadAppearance(const VisModule* module) {
     s.scrollStep = step;
     s.scrollInterval = interval;
     s.scrollEnabled = enabled;
+    s.transparent = transparent;
+    s.outline = outline;
+    s.outlineColor = outlineColor;
     s.appearanceUnsaved = 0;
 }
 
@@ -234,8 +241,18 @@ bool SaveAppearance(const VisModule* module) {
     saved &= WriteInt(p, "Scroll_Step", s.scrollStep);
     saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    saved &= SaveLook(module);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
+    return saved;
+}
+
+bool SaveLook(const VisModule* module) {
+    Profile p = OpenProfile(module);
+    const DisplayState& s = g_state;
+    bool saved = WriteOption(p, "Transparent", s.transparent);
+    saved &= WriteOption(p, "Outline", s.outline);
+    saved &= WriteOption(p, "OutlineColor", (int)s.outlineColor);
     return saved;
 }
 
