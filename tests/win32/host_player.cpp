@@ -392,6 +392,20 @@ std::vector<DWORD> DcPixels(HDC src, int w, int h) {
     return pixels;
 }
 
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+    HDC screen = GetDC(nullptr);
+    HDC at = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(at, bitmap);
+    BitBlt(at, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    std::vector<DWORD> pixels = DcPixels(at, r.right - r.left, r.bottom - r.top);
+    SelectObject(at, old);
+    DeleteObject(bitmap);
+    DeleteDC(at);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::vector<DWORD> ClientPixels(HWND window) {
     RECT client;
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};

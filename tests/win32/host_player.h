@@ -124,6 +124,9 @@ std::vector<DWORD> DcPixels(HDC dc, int w, int h);
 // A visible window's client area as 0x00RRGGBB values, row by row from the
 // top; empty when it has no client area.
 std::vector<DWORD> ClientPixels(HWND window);
+// What the screen shows in `r` (screen coordinates), as DcPixels: the only
+// way to see a layered window.
+std::vector<DWORD> ScreenPixels(const RECT& r);
 // Client pixels that differ from `background` (text drawn there, whatever
 // its anti-aliasing).
 int InkPixels(HWND window, COLORREF background);
