@@ -30,7 +30,9 @@ void DrawOutlinedTitle(const WCHAR* text, int length, UINT flags) {
     FillRect(s.memDC, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     DrawTextW(s.memDC, text, length, &all, flags);
     GdiFlush();
-    MaskToCoverage(pixels, w, h, OutlineWidth(s.outline, h));
+    // A scrolling title is a ring: its first glyph's outline shows at the seam.
+    const int ring = s.textExtent.cx > s.screenW ? s.textExtent.cx : 0;
+    MaskToCoverage(pixels, w, h, OutlineWidth(s.outline, h), ring);
     ComposeCoverage(pixels, w * h, s.textColor, s.outlineColor, s.bkColor, s.transparent != 0);
 }
 

@@ -11,8 +11,9 @@ int32_t OutlineWidth(int32_t level, int32_t height) {
     return r > kMaxOutlineWidth ? kMaxOutlineWidth : static_cast<int32_t>(r);
 }
 
-void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r) {
+void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring) {
     if (w <= 0 || h <= 0) return;
+    if (ring > w) ring = w;
     if (r < 0) r = 0;
     if (r > kMaxOutlineWidth) r = kMaxOutlineWidth;
     const int64_t count = static_cast<int64_t>(w) * h;
@@ -31,9 +32,15 @@ void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r) {
         for (int32_t x = 0; x < w; ++x) {
             uint8_t m = static_cast<uint8_t>(row[x]);
             across[0] = m;
+            const bool wraps = x < ring;
             for (int32_t k = 1; k <= r; ++k) {
-                if (x - k >= 0 && static_cast<uint8_t>(row[x - k]) > m) m = static_cast<uint8_t>(row[x - k]);
-                if (x + k < w && static_cast<uint8_t>(row[x + k]) > m) m = static_cast<uint8_t>(row[x + k]);
+                int32_t left = x - k, right = x + k;
+                if (wraps) {
+                    left = left < 0 ? (left % ring + ring) % ring : left;
+                    right = right >= ring ? right % ring : right;
+                }
+                if (left >= 0 && static_cast<uint8_t>(row[left]) > m) m = static_cast<uint8_t>(row[left]);
+                if (right < w && static_cast<uint8_t>(row[right]) > m) m = static_cast<uint8_t>(row[right]);
                 across[k] = m;
             }
             if (m == 0) continue;

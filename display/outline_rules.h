@@ -25,8 +25,10 @@ inline uint8_t MaskCoverage(uint32_t pixel) {
 
 // In place over w x h pixels of a white-on-black mask: byte 0 of each pixel
 // becomes the text's coverage, byte 1 its widening by a disc of radius r
-// (the largest coverage within r pixels), bytes 2 and 3 zero.
-void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r);
+// (the largest coverage within r pixels), bytes 2 and 3 zero. With `ring`
+// > 0 the first `ring` columns are a marquee's ring: the widening wraps round
+// it, so the first glyph's outline shows at the seam.
+void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring = 0);
 
 // One pixel from text coverage over outline coverage: opaque over `bk`, or
 // premultiplied with alpha at least 1 (so the window keeps the mouse).

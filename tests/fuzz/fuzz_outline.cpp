@@ -7,14 +7,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in{data, size};
     const int32_t w = in.Take<uint8_t>() % 24 + 1, h = in.Take<uint8_t>() % 24 + 1;
-    const int32_t r = in.Take<int16_t>() % 300;
+    const int32_t r = in.Take<int16_t>() % 300, ringW = in.Take<int8_t>();
     const uint32_t tc = in.Take<uint32_t>(), oc = in.Take<uint32_t>(), bk = in.Take<uint32_t>();
     const bool transparent = in.Take<uint8_t>() & 1;
     const int32_t offset = in.Take<int16_t>(), ring = in.Take<int16_t>(), screenW = in.Take<uint8_t>() % 40;
     uint32_t mask[24 * 24], px[24 * 24];
     for (int32_t i = 0; i < w * h; ++i) mask[i] = px[i] = in.Take<uint32_t>();
 
-    MaskToCoverage(px, w, h, r);
+    MaskToCoverage(px, w, h, r, ringW);
     for (int32_t i = 0; i < w * h; ++i) {
         FUZZ_CHECK((px[i] & 0xFF) == MaskCoverage(mask[i]));
         FUZZ_CHECK(((px[i] >> 8) & 0xFF) >= (r >= 0 ? (px[i] & 0xFF) : 0));

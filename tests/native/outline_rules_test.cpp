@@ -32,6 +32,7 @@ TEST(Outline, CoverageAndItsWideningByADisc) {
         int32_t r;
         int dx, dy;  // a place relative to it
         uint8_t text, outline;
+        int litX = 4, ring = 0;  // the lit pixel's column; a marquee ring's width
     } rows[] = {
         {"white is full", 0xFFFFFF, 0, 0, 0, 255, 255},
         {"black is none", 0x000000, 3, 0, 0, 0, 0},
@@ -46,13 +47,18 @@ TEST(Outline, CoverageAndItsWideningByADisc) {
         {"no outline: no widening", 0xFFFFFF, 0, 1, 0, 0, 0},
         {"a radius past the mask", 0x404040, 40, 4, 4, 0, 0x40},
         {"a negative radius is none", 0xFFFFFF, -3, 1, 0, 0, 0},
+        {"round the ring's seam", 0xFFFFFF, 2, 8, 0, 0, 255, 0, 9},
+        {"round a narrower ring", 0xFFFFFF, 2, 6, 1, 0, 255, 0, 7},
+        {"past the ring, nothing wraps", 0xFFFFFF, 2, 8, 0, 0, 0, 0, 7},
+        {"no ring, no wrap", 0xFFFFFF, 2, 8, 0, 0, 0, 0, 0},
+        {"a ring wider than the mask", 0xFFFFFF, 2, 8, 0, 0, 255, 0, 40},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         std::vector<uint32_t> px(81, 0xFF000000u);
-        px[4 * 9 + 4] = row.mask;
-        MaskToCoverage(px.data(), 9, 9, row.r);
-        const uint32_t at = px[(4 + row.dy) * 9 + 4 + row.dx];
+        px[4 * 9 + row.litX] = row.mask;
+        MaskToCoverage(px.data(), 9, 9, row.r, row.ring);
+        const uint32_t at = px[(4 + row.dy) * 9 + row.litX + row.dx];
         EXPECT_EQ(at & 0xFF, row.text);
         EXPECT_EQ((at >> 8) & 0xFF, row.outline);
         EXPECT_EQ(at >> 16, 0u);
