@@ -895,9 +895,19 @@ int main() {
              "it repeats on a quiet machine");
     ratioRow("Frame, transparent, step due (window-sized slice of the ring + UpdateLayeredWindow)", "layerStep",
              "a bare UpdateLayeredWindow of the same window-sized bitmap", Med("layerBare"), 1.3, true,
-             "beyond the bare update it copies the ring's slice into the window-sized bitmap; under Wine a "
-             "layered update costs " + Fmt("%.0f×", Med("layerBare") / Med("layerBlit")) +
-                 " a BitBlt of the window (Wine's X path, not Windows'): not a target");
+             "beyond the bare update it copies the ring's slice into the window-sized bitmap");
+    {
+        Target t;
+        t.what = "Under Wine: a bare UpdateLayeredWindow against a GetDC + BitBlt + ReleaseDC of the same window";
+        t.measured = Us(Med("layerBare")) + " (p90 " + Us(P90("layerBare")) + ")";
+        t.against = "GetDC + 1 BitBlt + ReleaseDC: " + Us(Med("layerBlit"));
+        t.ratio = Fmt("%.0f×", Med("layerBare") / Med("layerBlit"));
+        t.target = "none";
+        t.verdict = "not a target";
+        t.note = "Wine sends a layered window's picture through its X path, many times a BitBlt; Windows composites "
+                 "layered windows differently, so this says nothing about it";
+        rows.push_back(t);
+    }
     ratioRow("Frame after the title is set again unchanged (nothing drawn)", "again",
              "its fetch and 14 reads, summed per round", Med("againBare"), 1.3, true,
              "beyond the fetch and the reads it makes GetModuleFileNameA and GetClientRect calls and compares "
@@ -1019,7 +1029,7 @@ int main() {
     line("");
     int missed = 0;
     for (const Target& t : rows)
-        if (t.verdict != "met") ++missed;
+        if (t.verdict == "**missed**") ++missed;
     if (missed == 0)
         line("- Every target is met in this run.");
     else

@@ -96,7 +96,8 @@ void DropLayer() {
 
 bool PresentLayered(int width, int height) {
     DisplayState& s = g_state;
-    if (!TitleWindowLive() || !IsLayered(s.titleWnd)) return false;
+    // The opaque look's step frames pay no more than this test.
+    if (!s.transparent || !TitleWindowLive() || !IsLayered(s.titleWnd)) return false;
     if (!MakeLayer(width, height)) return true;
     int w = 0, h = 0;
     const uint32_t* surface = SurfacePixels(s.surfaceBitmap, &w, &h);
