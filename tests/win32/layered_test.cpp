@@ -208,7 +208,8 @@ TEST(LayeredWindow, MarqueeStepMovesThePicture) {
 }
 
 // The outline through its submenu and the transparent background through its
-// item: at once, saved at once, checked in the menu, kept after a restart.
+// item: at once, saved at once, checked in the menu, kept by the settings
+// dialog and after a restart.
 TEST(LayeredWindow, LookThroughTheMenu) {
     HostPlayer player("1. Artist - Song - Winamp", kBase);
     const std::string before = FileBytes(player.plugin.iniPath);
@@ -219,6 +220,20 @@ TEST(LayeredWindow, LookThroughTheMenu) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Outline=1"), lines.end());
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "Transparent=0"), lines.end()) << "a default written";
     EXPECT_GT(Count(ClientPixels(player.TitleWindow()), 0x000000), 20) << "no black outline";
+    // The settings dialog's Apply, OK and Cancel keep the look with the colours.
+    for (int button : {1006 /* Apply */, IDOK, IDCANCEL}) {
+        SCOPED_TRACE(button);
+        player.Configure([&] {
+            HWND dialog = WaitForDialog("configration - Title plugin");
+            ASSERT_NE(dialog, nullptr);
+            if (button == 1006) SendMessageA(dialog, WM_COMMAND, button, 0);
+            PostMessageA(dialog, WM_COMMAND, button == 1006 ? IDCANCEL : button, 0);
+        });
+        player.Frame();
+        lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Outline=1"), lines.end());
+        EXPECT_GT(Count(ClientPixels(player.TitleWindow()), 0x000000), 20) << "the outline went";
+    }
     ChooseFromMenu(player, 7);
     EXPECT_TRUE(Layered(player.TitleWindow()));
     lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
