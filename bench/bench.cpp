@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "display/marquee_rules.h"
+#include "display/outline_rules.h"
 #include "display/title_rules.h"
 #include "plugin/vis_api.h"
 
@@ -529,8 +530,9 @@ int main() {
                  {"510", title510, &pic510, 100},
                  {"30 Cyrillic", cyrillic30, &cyr30, 150},
                  {"510 Cyrillic", cyrillic510, &cyr510, 100}};
-    const char* intKeys[10] = {"Weight", "Italic",  "Underline",   "StrikeOut",       "CharSet",
-                               "Color",  "BkColor", "Scroll_Step", "Scroll_Interval", "Scroll_Enabled"};
+    const char* intKeys[13] = {"Weight",         "Italic",      "Underline",   "StrikeOut", "CharSet",
+                               "Color",          "BkColor",     "Scroll_Step", "Scroll_Interval",
+                               "Scroll_Enabled", "Transparent", "Outline",     "OutlineColor"};
     const char* ini = plugin.iniPath.c_str();
     for (const Set& s : sets) {
         const std::string tag = s.name;
@@ -589,6 +591,108 @@ int main() {
         }
     }
     DeleteDC(work);
+
+    // ---- a composition that also writes nowplaying.txt, beside the bench's own write of it ----
+    m->stop(m);
+    SetKey(plugin, "TitleFile", 1);
+    m->start(m);
+    PumpFor(100);
+    d.title = FindWindowA("MirnVis", nullptr);
+    {
+        const std::string own = plugin.folder + "\\own-nowplaying.txt", ownTemp = own + ".tmp";
+        for (int i = 0; i < 150; ++i) {
+            if (i % 50 == 0) Anchor();
+            const std::wstring& t = title30[i % 2];
+            FrameStart();
+            SetWindowTextW(d.main, t.c_str());
+            Time("composeFile", render);
+            const std::wstring shown = Trimmed(t);
+            Time("fileWrite", [&] {
+                char bytes[3 * kTitleLimit];
+                const int n = WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), (int)shown.size(), bytes, sizeof bytes,
+                                                  nullptr, nullptr);
+                HANDLE f = CreateFileA(ownTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                DWORD written = 0;
+                WriteFile(f, bytes, (DWORD)n, &written, nullptr);
+                CloseHandle(f);
+                sink = sink + MoveFileExA(ownTemp.c_str(), own.c_str(), MOVEFILE_REPLACE_EXISTING);
+            });
+        }
+        DeleteFileA(own.c_str());
+    }
+    m->stop(m);
+    SetKey(plugin, "TitleFile", 0);
+    DeleteFileA((plugin.folder + "\\nowplaying.txt").c_str());
+    m->start(m);
+    PumpFor(100);
+    d.title = FindWindowA("MirnVis", nullptr);
+    g_quit = false;  // the two stops' own quit messages
+
+    // ---- an outlined composition, and the transparent window's steps ----
+    {
+        m->stop(m);
+        SetKey(plugin, "Outline", 1);
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        const int surfaceW = pic30.layout.surfaceWidth, r = OutlineWidth(kOutlineThin, d.clientH);
+        std::vector<uint32_t> pixels((size_t)surfaceW * d.clientH);
+        for (int i = 0; i < 150; ++i) {
+            if (i % 50 == 0) Anchor();
+            FrameStart();
+            SetWindowTextW(d.main, title30[i % 2].c_str());
+            Time("composeOutline", render);
+            // The pixel rules over a surface of the same size: a mask with
+            // a glyph-like stripe in every 8 columns.
+            for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = (k % 8) < 2 ? 0xFFFFFF : 0;
+            Time("outlineRules", [&] {
+                MaskToCoverage(pixels.data(), surfaceW, d.clientH, r);
+                ComposeCoverage(pixels.data(), (int)pixels.size(), 0xFFFFFF, 0, 0, false);
+            });
+        }
+        m->stop(m);
+        SetKey(plugin, "Outline", 0);
+        SetKey(plugin, "Transparent", 1);
+        SetKey(plugin, "Scroll_Interval", 1);
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        RECT wr;
+        GetWindowRect(d.title, &wr);
+        SIZE size = {wr.right - wr.left, wr.bottom - wr.top};
+        HDC layerDC = CreateCompatibleDC(nullptr);
+        HBITMAP layer = Dib(layerDC, size.cx, size.cy);
+        HGDIOBJ old = SelectObject(layerDC, layer);
+        compose(scrolling);
+        PumpFor(kStandMs + 5);
+        // Interval 1: every new tick has a step due; fewer frames than the
+        // ring is wide, so no wrap's stand among them.
+        for (int i = 0; i < 300; ++i) {
+            if (i % 50 == 0) Anchor();
+            FrameStart();
+            Time("layerStep", render);
+            Time("layerBare", [&] {
+                POINT origin = {0, 0};
+                BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                UpdateLayeredWindow(d.title, nullptr, nullptr, &size, layerDC, &origin, 0, &blend, ULW_ALPHA);
+            });
+            Time("layerBlit", [&] {
+                RingPiece whole = {0, 0, d.screenW};
+                BareCopies(d, &whole, 1);
+            });
+        }
+        SelectObject(layerDC, old);
+        DeleteObject(layer);
+        DeleteDC(layerDC);
+        m->stop(m);
+        SetKey(plugin, "Transparent", 0);
+        SetKey(plugin, "Scroll_Interval", 100000);
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        g_quit = false;
+    }
 
     // ---- the frame after the title is set again unchanged: fetched and read, nothing drawn ----
     compose(title30[0]);
@@ -778,8 +882,34 @@ int main() {
                  "GetDC/ReleaseDC that makes the surface compatible) cost " +
                      Us(Med("extra" + tag)) + " µs; the rest is noise unless it repeats on a quiet machine");
     }
+    ratioRow("Composition with nowplaying.txt on, 30-character title", "composeFile",
+             "the same composition off, plus the bench's own write of the file (temporary file, then moved over)",
+             Med("compose30") + Med("fileWrite"), 1.3, true,
+             "beyond the composition and the write it finds the settings file's folder and compares the title "
+             "with what the file holds; the rest is noise unless it repeats on a quiet machine");
+    ratioRow("Composition with a thin outline, 30-character title", "composeOutline",
+             "the opaque composition's platform work (as above) plus the pixel rules over the same surface (" +
+                 Us(Med("outlineRules")) + " µs)",
+             Med("bare30") + Med("outlineRules"), 1.5, true,
+             "beyond its platform work and the pixel rules it reads the surface's bits; the rest is noise unless "
+             "it repeats on a quiet machine");
+    ratioRow("Frame, transparent, step due (window-sized slice of the ring + UpdateLayeredWindow)", "layerStep",
+             "a bare UpdateLayeredWindow of the same window-sized bitmap", Med("layerBare"), 1.3, true,
+             "beyond the bare update it copies the ring's slice into the window-sized bitmap");
+    {
+        Target t;
+        t.what = "Under Wine: a bare UpdateLayeredWindow against a GetDC + BitBlt + ReleaseDC of the same window";
+        t.measured = Us(Med("layerBare")) + " (p90 " + Us(P90("layerBare")) + ")";
+        t.against = "GetDC + 1 BitBlt + ReleaseDC: " + Us(Med("layerBlit"));
+        t.ratio = Fmt("%.0f×", Med("layerBare") / Med("layerBlit"));
+        t.target = "none";
+        t.verdict = "not a target";
+        t.note = "Wine sends a layered window's picture through its X path, many times a BitBlt; Windows composites "
+                 "layered windows differently, so this says nothing about it";
+        rows.push_back(t);
+    }
     ratioRow("Frame after the title is set again unchanged (nothing drawn)", "again",
-             "its fetch and 11 reads, summed per round", Med("againBare"), 1.3, true,
+             "its fetch and 14 reads, summed per round", Med("againBare"), 1.3, true,
              "beyond the fetch and the reads it makes GetModuleFileNameA and GetClientRect calls and compares "
              "the picture's key; the rest is noise unless it repeats on a quiet machine");
     {
@@ -860,7 +990,7 @@ int main() {
         const std::string of = " (" + tag + "-character title)";
         plat("Composition" + of, "compose" + tag);
         plat("  the title: SendMessageTimeoutW(WM_GETTEXT) to the main window" + of, "gettext" + tag);
-        plat("  11 GetPrivateProfileIntA/StringA reads of the same file" + of, "profile" + tag);
+        plat("  14 GetPrivateProfileIntA/StringA reads of the same file" + of, "profile" + tag);
         plat("  surface: CreateDIBSection (32 bpp) " + Fmt("%.0f", s.pic->layout.surfaceWidth) + " × " +
                  Fmt("%.0f", d.clientH) + " + select + FillRect + delete" + of,
              "surface" + tag);
@@ -873,7 +1003,7 @@ int main() {
     }
     plat("Frame after the title is set again unchanged (30 characters)", "again");
     plat("  SendMessageTimeoutW(WM_GETTEXT) to the main window", "againFetch");
-    plat("  11 GetPrivateProfileIntA/StringA reads of the same file", "againReads");
+    plat("  14 GetPrivateProfileIntA/StringA reads of the same file", "againReads");
     plat("  sum of the two above, per round", "againBare");
     plat("A message another program sends to its own window (SendMessageA, mean of 20 in a row), display running",
          "otherOn");
@@ -899,7 +1029,7 @@ int main() {
     line("");
     int missed = 0;
     for (const Target& t : rows)
-        if (t.verdict != "met") ++missed;
+        if (t.verdict == "**missed**") ++missed;
     if (missed == 0)
         line("- Every target is met in this run.");
     else

@@ -44,6 +44,9 @@ static PictureKey KeyOf(const FontSpec& font, const RECT& client) {
     k.screenH = s.screenH;
     k.clientW = client.right;
     k.clientH = client.bottom;
+    k.transparent = s.transparent;
+    k.outline = s.outline;
+    k.outlineColor = s.outlineColor;
     return k;
 }
 
@@ -103,6 +106,7 @@ bool ComposeTitle(const VisModule* module) {
         break;
     }
     if (module) RefreshAppearance(module);
+    MatchLook(s.titleWnd);
     const int length = (int)TrimTitle(reinterpret_cast<TitleChar*>(fetched));
 
     RECT client;
@@ -120,6 +124,9 @@ bool ComposeTitle(const VisModule* module) {
     const PictureKey key = KeyOf(composed, client);
     if (s.pictureShown && SameText(fetched, s.titleText) && memcmp(&key, &s.picture, sizeof key) == 0) return true;
     lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
+    ShowTitleInFile((const VisModule*)GetWindowLongPtrA(s.titleWnd, GWLP_USERDATA), s.titleText);
+    // Greys, not colour fringes: the mask is read as coverage.
+    if (TitleOutlined()) composed.lfQuality = ANTIALIASED_QUALITY;
 
     HFONT font = CreateFontIndirectA(&composed);
     HGDIOBJ oldFont = font ? SelectObject(s.memDC, font) : NULL;
@@ -138,7 +145,9 @@ bool ComposeTitle(const VisModule* module) {
     }
     s.textExtent.cx = s.surfaceBitmap ? layout.extentWidth : 0;
     s.textExtent.cy = s.surfaceBitmap ? measured.cy : 0;
-    if (s.surfaceBitmap) {
+    if (s.surfaceBitmap && TitleOutlined()) {
+        DrawOutlinedTitle(s.titleText, length, (UINT)layout.drawFlags);
+    } else if (s.surfaceBitmap) {
         SetTextColor(s.memDC, TextColor());
         SetBkColor(s.memDC, s.bkColor);
         HBRUSH brush = CreateSolidBrush(s.bkColor);

@@ -21,6 +21,19 @@ void ScrollTick();
 void PresentSurface(HDC dc, int width, int height);
 
 LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Gives the title window frame `index` of StyleTable, keeping its rectangle.
+void SetFrame(HWND window, int index);
+
+// The title window's menu, at `at` (screen coordinates; -1 from the
+// keyboard), acted on at once and saved.
+void ShowTitleMenu(HWND window, LPARAM at);
+// Puts the window above others, or back among them, as `topMost` says.
+void ApplyTopMost(HWND window);
+
+// nowplaying.txt beside the settings file, while the option is on: the
+// shown title, rewritten only when it changes; emptied at the end.
+void ShowTitleInFile(const VisModule* module, const WCHAR* shown);
+void EmptyTitleFile(const VisModule* module);
 
 // Millisecond tick from the performance counter, wrapping like GetTickCount.
 DWORD TickMs();
@@ -30,3 +43,22 @@ struct WindowStyle {
     DWORD exStyle;
 };
 extern const WindowStyle StyleTable[3];
+
+// The title's look (display/outline.cpp): with an outline or a transparent
+// background the title is composed from its coverage, not drawn directly.
+bool TitleOutlined();
+// Composes `text` into the whole surface by coverage; the surface's font is
+// selected.
+void DrawOutlinedTitle(const WCHAR* text, int length, UINT flags);
+// Frame `index` as the window gets it: none, and layered, while transparent.
+WindowStyle LookStyle(int index);
+// Makes the window layered or not, as the look asks.
+void MatchLook(HWND window);
+// The window-sized slice of the ring to a layered window; false when the
+// window is not layered.
+bool PresentLayered(int width, int height);
+void DropLayer();
+// The look's items of the title window's menu, and acting on one of them
+// (false for other items).
+void AppendLookItems(HMENU menu);
+bool ChooseLook(HWND window, UINT id);

@@ -20,7 +20,7 @@ int __cdecl VisRender(VisModule* module) {
 
 void PresentSurface(HDC dc, int width, int height) {
     const DisplayState& s = g_state;
-    if (!dc || !s.memDC) return;
+    if (!dc || !s.memDC || PresentLayered(width, height)) return;
     if (!s.surfaceBitmap) {  // nothing could be drawn: no stale picture either
         HBRUSH brush = CreateSolidBrush(s.bkColor);
         RECT all = {0, 0, width, height};

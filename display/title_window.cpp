@@ -29,8 +29,9 @@ static void RecordPlacement(HWND window) {
 }
 
 static void ApplyStyle(HWND window, int index) {
-    SetWindowLongA(window, GWL_STYLE, (LONG)StyleTable[index].style);
-    SetWindowLongA(window, GWL_EXSTYLE, (LONG)StyleTable[index].exStyle);
+    const WindowStyle look = LookStyle(index);
+    SetWindowLongA(window, GWL_STYLE, (LONG)look.style);
+    SetWindowLongA(window, GWL_EXSTYLE, (LONG)look.exStyle);
 }
 
 static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
@@ -130,6 +131,7 @@ int __cdecl VisInit(VisModule* module) {
     SetWindowPos(s.titleWnd, NULL, 0, 0, 0, 0, kFrameChanged);
     SetWindowPos(s.titleWnd, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(s.titleWnd, SW_SHOWNORMAL);
+    if (s.topMost) ApplyTopMost(s.titleWnd);
     s.screenW = w;
     s.screenH = h;
     RequestRedraw();
@@ -148,7 +150,9 @@ void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
     const DpiContext player = EnterWindowContext(TitleWindowLive() ? s.titleWnd : NULL);
     SavePlacement(module);
+    EmptyTitleFile(module);
     DropSurface();
+    DropLayer();
     if (s.memDC) DeleteDC(s.memDC);
     s.memDC = NULL;
     s.savedBitmap = NULL;
@@ -163,6 +167,8 @@ void __cdecl VisQuit(VisModule* module) {
 }
 
 static void ForwardKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (KeyBelongsToMenu(&g_state.menuKeys, (uint32_t)wParam, message == WM_KEYDOWN, (lParam & (1 << 30)) != 0))
+        return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     if (module) PostMessageA(module->hostWindow, message, wParam, lParam);
 }
@@ -192,12 +198,12 @@ static void DragMove(HWND window, LPARAM at) {
     SendMessageA(window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, (LPARAM)now);
 }
 
-static void CycleStyle(HWND window) {
+void SetFrame(HWND window, int index) {
     DisplayState& s = g_state;
-    s.styleIndex = (s.styleIndex + 1) % 3;
+    s.styleIndex = index;
     ApplyStyle(window, s.styleIndex);
     RecordPlacement(window);
-    SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);
+    SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);  // keeps WS_EX_TOPMOST, which only SetWindowPos changes
 }
 
 LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -239,7 +245,10 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         DragMove(window, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
-        CycleStyle(window);
+        SetFrame(window, (g_state.styleIndex + 1) % 3);
+        return 0;
+    case WM_CONTEXTMENU:
+        ShowTitleMenu(window, lParam);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

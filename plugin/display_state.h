@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "display/menu_rules.h"
+
 typedef LOGFONTA FontSpec;
 
 // What the picture on screen was made from, besides its text.
@@ -11,6 +13,8 @@ struct PictureKey {
     COLORREF textColor, bkColor;
     int scrollStep, scrollInterval, scrollEnabled;
     int screenW, screenH, clientW, clientH;
+    int transparent, outline;
+    COLORREF outlineColor;
 };
 
 struct DisplayState {
@@ -57,6 +61,24 @@ struct DisplayState {
     // coordinates are already real pixels.
     int playerDpi;
     int windowDpi;
+
+    // options of the title window's menu, saved with the placement
+    int topMost;
+    int titleFile;  // the shown title goes to nowplaying.txt
+    MenuKeys menuKeys;
+    int titleFileWritten;  // the last write of nowplaying.txt, titleFileHash, went through
+    uint32_t titleFileHash;
+
+    // the title's look, saved with the appearance
+    int transparent;  // a layered window with per-pixel alpha
+    int outline;      // kOutlineNone, kOutlineThin or kOutlineThick
+    COLORREF outlineColor;
+    COLORREF outlineCustomColors[16];
+    // the transparent window's window-sized picture
+    HDC layerDC;
+    HBITMAP layerBitmap, layerSavedBitmap;
+    void* layerBits;
+    int layerW, layerH;
 };
 
 extern DisplayState g_state;

@@ -38,8 +38,8 @@ static const char kUsage[] =
     "beside this program, then dist\\vis_mirn.dll).\n"
     "\n"
     "  --seconds N        end the run after N seconds (not before the captures)\n"
-    "  --shots DIR        write short-title, long-title-scrolling and style-0/1/2\n"
-    "                     .bmp screenshots of the title window\n"
+    "  --shots DIR        write short-title, long-title-scrolling, style-0/1/2 and\n"
+    "                     title-menu .bmp screenshots of the title window\n"
     "  --frames DIR       write frame-000..079.bmp, 40 ms apart: the marquee\n"
     "                     passing its wrap and standing at its start\n"
     "  --config-shot DIR  write settings-dialog.bmp and about-box.bmp\n"
@@ -314,6 +314,115 @@ static void ShootStyles(HWND title) {
     }
 }
 
+static HWND FindMenu(const char*) { return FindWindowA("#32768", nullptr); }
+
+// The title window's menu open over it, as a right click in it opens it.
+static void ShootMenu(HWND title) {
+    RECT window, menu, both;
+    GetWindowRect(title, &window);
+    PostMessageA(title, WM_CONTEXTMENU, (WPARAM)title, MAKELPARAM(window.left + 60, window.top + 30));
+    HWND popup = WaitForWindow(FindMenu, nullptr, 5000);
+    Sleep(400);
+    Image image;
+    HDC screen = GetDC(NULL);
+    const bool shot = popup && GetWindowRect(popup, &menu) && UnionRect(&both, &window, &menu) &&
+                      CaptureDC(screen, both.left, both.top, both.right - both.left, both.bottom - both.top, &image) &&
+                      WriteBmp(std::string(g_options.shots) + "\\title-menu.bmp", image);
+    ReleaseDC(NULL, screen);
+    if (!shot) {
+        Report("could not capture the title window's menu");
+        ++g_failures;
+    }
+    PostMessageA(title, WM_CANCELMODE, 0, 0);  // closes the menu, choosing nothing
+    if (popup) WaitUntilGone(popup);
+    Sleep(200);
+}
+
+// ---- the outlined and the transparent title ----
+
+// Sets (or, for a null value, removes) a key of the plug-in's plugin.ini;
+// the next composition reads it.
+static void SetPluginKey(const char* key, const char* value) {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(g_module->instance, path, MAX_PATH);
+    char* slash = n ? strrchr(path, '\\') : nullptr;
+    if (!slash || slash + 11 >= path + MAX_PATH) return;
+    lstrcpyA(slash + 1, "plugin.ini");
+    WritePrivateProfileStringA(g_module->description, key, value, path);
+}
+
+static LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    // Diagonal stripes in four colours, light and dark: busy, as a desktop is.
+    static const COLORREF kStripes[4] = {RGB(240, 200, 60), RGB(40, 90, 160), RGB(230, 230, 230), RGB(160, 40, 60)};
+    RECT r;
+    GetClientRect(window, &r);
+    for (int x = -r.bottom, i = 0; x < r.right; x += 24, ++i) {
+        HBRUSH brush = CreateSolidBrush(kStripes[i % 4]);
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        POINT band[4] = {{x, r.bottom}, {x + 25, r.bottom}, {x + 25 + r.bottom, 0}, {x + r.bottom, 0}};
+        Polygon(dc, band, 4);
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+    }
+    EndPaint(window, &ps);
+    return 0;
+}
+
+static void PumpScript(DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10)) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+}
+
+static void ShootLook(HWND title) {
+    // Opaque with a thick black outline on a key-green background, as a
+    // stream keying the background would use it.
+    SetPluginKey("Outline", "2");
+    SetPluginKey("BkColor", "65280");
+    SetTitle(kShortTitle);
+    Sleep(600);
+    Shot(title, g_options.shots, "outline");
+
+    RECT r;
+    GetWindowRect(title, &r);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BackdropProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "MirnPreviewBackdrop";
+    RegisterClassA(&wc);
+    const int margin = 24;
+    HWND backdrop = CreateWindowExA(WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, r.left - margin,
+                                    r.top - margin, r.right - r.left + 2 * margin, r.bottom - r.top + 2 * margin,
+                                    NULL, NULL, wc.hInstance, NULL);
+    SetWindowPos(title, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetPluginKey("Transparent", "1");
+    SetPluginKey("BkColor", NULL);
+    SetTitle(kShortTitle);
+    PumpScript(800);
+    Image image;
+    HDC screen = GetDC(NULL);
+    GetWindowRect(title, &r);
+    InflateRect(&r, margin / 2, margin / 2);
+    if (!CaptureDC(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, &image) ||
+        !WriteBmp(std::string(g_options.shots) + "\\transparent.bmp", image)) {
+        Report("could not capture the transparent title");
+        ++g_failures;
+    }
+    ReleaseDC(NULL, screen);
+    DestroyWindow(backdrop);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    SetPluginKey("Transparent", NULL);
+    SetPluginKey("Outline", NULL);
+    SetTitle(kShortTitle);
+    Sleep(600);
+}
+
 static void ShootDialogs() {
     const char* folder = g_options.configShots;
     PostMessageA(g_main, WM_COMMAND, ID_CONFIGURE, 0);
@@ -399,6 +508,8 @@ static DWORD WINAPI ScriptMain(void*) {
         if (g_options.shots) {
             Shot(title, g_options.shots, "short-title");
             ShootStyles(title);
+            ShootMenu(title);
+            ShootLook(title);
         }
         // Before the long title: closing the settings dialog recomposes the
         // title, which starts the marquee again.

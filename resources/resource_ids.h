@@ -13,3 +13,16 @@
 #define IDC_APPLY 1006
 #define IDC_SCROLL_ENABLED 1007
 #define IDC_TEXT_COLOR 1008
+
+// The title window's menu, one id an item in menu order (a separator too);
+// the frame items in frame order.
+#define IDM_FRAME_TOOL 2000
+#define IDM_FRAME_BORDER 2001
+#define IDM_FRAME_NONE 2002
+#define IDM_TOPMOST 2004
+#define IDM_TITLE_FILE 2005
+#define IDM_TRANSPARENT 2007
+#define IDM_OUTLINE_NONE 2008
+#define IDM_OUTLINE_THIN 2009
+#define IDM_OUTLINE_THICK 2010
+#define IDM_OUTLINE_COLOR 2011

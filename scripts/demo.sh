@@ -5,8 +5,9 @@
 # Headless (no DISPLAY, or WINE_SESSION_HEADLESS=1, the default): runs the
 # preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
-# out/settings-dialog.png, out/about-box.png and out/marquee.gif, and copies
-# the first and the GIF to docs/; then, at 150 % (LogPixels 144) with the
+# out/settings-dialog.png, out/about-box.png, out/title-menu.png, out/outline.png,
+# out/transparent.png and out/marquee.gif, and copies the first, the menu, the
+# two looks and the GIF to docs/; then, at 150 % (LogPixels 144) with the
 # preview not DPI-aware, out/dpi-144.png, copied to docs/ too. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
@@ -28,7 +29,8 @@ cp "$win/bin/vis_mirn.dll" "$run/plugin/"
 winpath() { echo "Z:${1//\//\\}"; }
 
 start=$(date +%s%N)
-scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" \
+# With a compositing manager, so the transparent title blends as on Windows.
+WINE_SESSION_COMPOSITOR=1 scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" \
     --seconds "${DEMO_SECONDS:-15}" \
     --shots "$(winpath "$run/shots")" \
     --frames "$(winpath "$run/frames")" \
@@ -45,7 +47,7 @@ WINE_LOGPIXELS=144 scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" --
 
 # No time stamps in the PNGs, so the same pictures give the same files.
 png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
-for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box; do
+for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box title-menu outline transparent; do
     png "$run/shots/$name.bmp" "out/$name.png"
 done
 png "$run/shots-144/short-title.bmp" out/dpi-144.png
@@ -54,5 +56,8 @@ convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
 
 cp out/short-title.png docs/screenshot.png
 cp out/marquee.gif docs/marquee.gif
+cp out/title-menu.png docs/menu.png
+cp out/outline.png docs/outline.png
+cp out/transparent.png docs/transparent.png
 cp out/dpi-144.png docs/dpi-144.png
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/dpi-144.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png

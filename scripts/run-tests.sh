@@ -19,12 +19,16 @@ log=$(mktemp -d)
 count "$log/native"
 win=$(scripts/wine-build.sh "$build")
 scripts/wine-session.sh "$win" \
-    bash -c "cd '$win' && ctest --output-on-failure -j2 -LE dpi144" 2>&1 | tee "$log/win32"
+    bash -c "cd '$win' && ctest --output-on-failure -j2 -LE 'dpi144|compositor'" 2>&1 | tee "$log/win32"
 count "$log/win32"
 # The display-scale tests, at 150 % in a prefix of their own.
 WINE_LOGPIXELS=144 scripts/wine-session.sh "$win" \
     bash -c "cd '$win' && ctest --output-on-failure -L dpi144" 2>&1 | tee "$log/dpi144"
 count "$log/dpi144"
+# Transparent windows on screen, in a session with a compositing manager.
+WINE_SESSION_COMPOSITOR=1 scripts/wine-session.sh "$win" \
+    bash -c "cd '$win' && ctest --output-on-failure -L compositor" 2>&1 | tee "$log/compositor"
+count "$log/compositor"
 rm -rf "$log"
 
 echo "$passed passed, $failed failed"

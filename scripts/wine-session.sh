@@ -37,6 +37,12 @@ if [ -z "${DISPLAY:-}" ] || [ "${WINE_SESSION_HEADLESS:-1}" = 1 ]; then
     pids+=($!)
     read -r display <"$fifo"; rm -f "$fifo"
     export DISPLAY=":$display"
+    # Layered windows blend partial alpha correctly only under a compositing
+    # manager; without -c, which would add shadows.
+    if [ "${WINE_SESSION_COMPOSITOR:-0}" = 1 ]; then
+        xcompmgr -d "$DISPLAY" -n >/dev/null 2>&1 &
+        pids+=($!)
+    fi
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -6,6 +6,7 @@
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+#include "display/outline_rules.h"
 
 namespace {
 
@@ -146,6 +147,12 @@ bool WriteInt(const Profile& p, const char* key, int value) {
     return WriteText(p, key, text);
 }
 
+// Keys newer than the file: written when on, or to turn off what the file
+// has on, so a file that never had them is saved as it always was.
+bool WriteOption(const Profile& p, const char* key, int on) {
+    return !on && !ReadInt(p, key, 0) ? true : WriteInt(p, key, on);
+}
+
 }  // namespace
 
 void LoadPlacement(const VisModule* module) {
@@ -161,6 +168,8 @@ void LoadPlacement(const VisModule* module) {
     s.screenW = real.w;
     s.screenH = real.h;
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
+    s.topMost = ReadInt(p, "TopMost", s.topMost) != 0;
+    s.titleFile = ReadInt(p, "TitleFile", s.titleFile) != 0;
 }
 
 bool SavePlacement(const VisModule* module) {
@@ -172,6 +181,8 @@ bool SavePlacement(const VisModule* module) {
     saved &= WriteInt(p, "Screen_w", stored.w);
     saved &= WriteInt(p, "Screen_h", stored.h);
     saved &= WriteInt(p, "Window_style", s.styleIndex);
+    saved &= WriteOption(p, "TopMost", s.topMost);
+    saved &= WriteOption(p, "TitleFile", s.titleFile);
     return saved;
 }
 
@@ -193,6 +204,9 @@ void LoadAppearance(const VisModule* module) {
     const int step = ReadInt(p, "Scroll_Step", s.scrollStep);
     const int interval = ReadInt(p, "Scroll_Interval", s.scrollInterval);
     const int enabled = ReadInt(p, "Scroll_Enabled", s.scrollEnabled);
+    const int transparent = ReadInt(p, "Transparent", 0) != 0;
+    const int outline = OutlineLevel(ReadInt(p, "Outline", 0));
+    const COLORREF outlineColor = (COLORREF)ReadInt(p, "OutlineColor", 0) & 0xFFFFFF;
 
     LockFont();
     s.font.lfWeight = weight;
@@ -208,6 +222,9 @@ void LoadAppearance(const VisModule* module) {
     s.scrollStep = step;
     s.scrollInterval = interval;
     s.scrollEnabled = enabled;
+    s.transparent = transparent;
+    s.outline = outline;
+    s.outlineColor = outlineColor;
     s.appearanceUnsaved = 0;
 }
 
@@ -231,8 +248,18 @@ bool SaveAppearance(const VisModule* module) {
     saved &= WriteInt(p, "Scroll_Step", s.scrollStep);
     saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
+    saved &= SaveLook(module);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
+    return saved;
+}
+
+bool SaveLook(const VisModule* module) {
+    Profile p = OpenProfile(module);
+    const DisplayState& s = g_state;
+    bool saved = WriteOption(p, "Transparent", s.transparent);
+    saved &= WriteOption(p, "Outline", s.outline);
+    saved &= WriteOption(p, "OutlineColor", (int)s.outlineColor);
     return saved;
 }
 

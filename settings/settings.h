@@ -15,6 +15,9 @@ void LoadAppearance(const VisModule* module);
 // what the display shows (see RefreshAppearance).
 bool SavePlacement(const VisModule* module);
 bool SaveAppearance(const VisModule* module);
+// The transparent background and the outline alone (part of the appearance),
+// for a choice made in the title window's menu.
+bool SaveLook(const VisModule* module);
 
 // Before a composition: the file's appearance, unless memory holds choices
 // the file does not (the settings dialog is open, or saving them failed).

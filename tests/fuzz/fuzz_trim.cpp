@@ -1,4 +1,5 @@
-// TrimTitle on any title of up to 510 UTF-16 units, in a buffer exactly its size.
+// TrimTitle, then TitleFileLength of what it leaves, on any title of up to 510 UTF-16 units, in a buffer exactly its size.
+#include "display/title_file_rules.h"
 #include "display/title_rules.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -32,6 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         FUZZ_CHECK(n == (title[last - 1] == u' ' ? last - 1 : last));
     }
+    // The file's text: what is shown up to its trailing blanks.
+    const size_t kept = TitleFileLength(buf);
+    FUZZ_CHECK(kept <= n);
+    for (size_t i = kept; i < n; ++i)
+        FUZZ_CHECK(buf[i] == u' ' || buf[i] == u'\t' || buf[i] == u'\r' || buf[i] == u'\n');
+    FUZZ_CHECK(kept == 0 || !(buf[kept - 1] == u' ' || buf[kept - 1] == u'\t' || buf[kept - 1] == u'\r' ||
+                              buf[kept - 1] == u'\n'));
     delete[] buf;
     return 0;
 }

@@ -215,6 +215,8 @@ TEST(ConfigDialog, OpensWithTheFileValues) {
         {"no keys", "[Title Display (ALPHA)]\r\n", "", true, "1", "20"},
         {"no file", nullptr, "", true, "1", "20"},
         {"long face, odd numbers", longIni.c_str(), face31.c_str(), true, "-4", "0"},
+        {"the look's keys", "[Title Display (ALPHA)]\r\nTransparent=1\r\nOutline=9\r\nOutlineColor=-5\r\n", "", true,
+         "1", "20"},
     };
     for (const OpenCase& c : cases) {
         for (bool running : {false, true}) {

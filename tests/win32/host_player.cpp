@@ -404,6 +404,20 @@ std::vector<DWORD> DcPixels(HDC src, int w, int h) {
     return pixels;
 }
 
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+    HDC screen = GetDC(nullptr);
+    HDC at = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(at, bitmap);
+    BitBlt(at, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    std::vector<DWORD> pixels = DcPixels(at, r.right - r.left, r.bottom - r.top);
+    SelectObject(at, old);
+    DeleteObject(bitmap);
+    DeleteDC(at);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::vector<DWORD> ClientPixels(HWND window) {
     RECT client;
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
@@ -447,12 +461,64 @@ void MouseDrag(POINT from, POINT to, int steps) {
     SendMouse(MOUSEEVENTF_LEFTUP);
 }
 
-void MouseClick(POINT p, int clicks) {
+void MouseClick(POINT p, int clicks, bool right) {
     MouseMoveTo(p);
     for (int i = 0; i < clicks; ++i) {
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        SendMouse(MOUSEEVENTF_LEFTUP);
+        SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+        SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
     }
+}
+
+void KeyStroke(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    for (INPUT& one : in) {
+        SendInput(1, &one, sizeof one);
+        PumpMessages(30);
+    }
+}
+
+// ---- popup menus ----
+
+HWND WaitForMenu(int ms) {
+    DWORD end = GetTickCount() + (DWORD)ms;
+    do {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
+             w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+        }
+        PumpMessages(10);
+    } while ((LONG)(GetTickCount() - end) < 0);
+    return nullptr;
+}
+
+std::vector<MenuItem> MenuItems(HWND menuWindow) {
+    std::vector<MenuItem> items;
+    HMENU menu = (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
+    const int n = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < n; ++i) {
+        char text[128] = "";
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        GetMenuItemInfoA(menu, (UINT)i, TRUE, &info);
+        items.push_back({info.fType & MFT_SEPARATOR ? "" : text, info.wID, (info.fState & MFS_CHECKED) != 0,
+                         (info.fType & MFT_RADIOCHECK) != 0});
+    }
+    return items;
+}
+
+void ClickMenuItem(HWND menuWindow, int index) {
+    HMENU menu = (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
+    RECT r = {};
+    GetMenuItemRect(nullptr, menu, (UINT)index, &r);
+    MouseClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 // ---- another program on the desktop ----

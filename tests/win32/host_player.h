@@ -135,6 +135,9 @@ std::vector<DWORD> DcPixels(HDC dc, int w, int h);
 // A visible window's client area as 0x00RRGGBB values, row by row from the
 // top; empty when it has no client area.
 std::vector<DWORD> ClientPixels(HWND window);
+// What the screen shows in `r` (screen coordinates), as DcPixels: the only
+// way to see a layered window.
+std::vector<DWORD> ScreenPixels(const RECT& r);
 // Client pixels that differ from `background` (text drawn there, whatever
 // its anti-aliasing).
 int InkPixels(HWND window, COLORREF background);
@@ -146,7 +149,23 @@ void MouseMoveTo(POINT screen);
 // Presses the left button at `from`, moves to `to` in `steps` equal steps
 // and releases it there.
 void MouseDrag(POINT from, POINT to, int steps);
-void MouseClick(POINT screen, int clicks = 1);
+void MouseClick(POINT screen, int clicks = 1, bool right = false);
+// Presses and releases `vk` (real keyboard input to the focused thread).
+void KeyStroke(WORD vk);
+
+// ---- popup menus ----
+// The open popup menu window of this process (class "#32768"), waiting up
+// to `ms`; null when none opens.
+HWND WaitForMenu(int ms = 3000);
+struct MenuItem {
+    std::string text;  // empty for a separator
+    UINT id;
+    bool checked, radio;
+};
+// What an open popup menu window shows, from its menu handle.
+std::vector<MenuItem> MenuItems(HWND menuWindow);
+// Clicks item `index` of the open menu with the left button.
+void ClickMenuItem(HWND menuWindow, int index);
 
 // ---- another program on the desktop ----
 // Exit code bits of neighbour.exe.

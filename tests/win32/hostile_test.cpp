@@ -21,7 +21,8 @@ const char kTitle[] = "1. Artist - Song - Winamp";
 const std::string kLongTitle = "2. " + std::string(200, 'W') + " - Winamp";
 const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",    "window_style",    "weight",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
-                                "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled"};
+                                "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
+                                "titlefile"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -339,6 +340,12 @@ std::vector<Row> IniRows() {
     rows.push_back(Ini("byte fields beyond a byte", Section("Italic=257\r\nUnderline=-1\r\nStrikeOut=512\r\nCharSet=-2\r\n"),
                        nullptr,
                        ExpectSaved({{"Italic", "1"}, {"Underline", "255"}, {"StrikeOut", "0"}, {"CharSet", "254"}})));
+    rows.push_back(Ini("TopMost and TitleFile, odd values", Section("TopMost=-2147483648\r\nTitleFile=12abc\r\n"),
+                       [](HostPlayer& p, HWND title) {
+                           EXPECT_NE(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "not on top";
+                           EXPECT_NE(FileBytes(p.plugin.folder + "nowplaying.txt"), "") << "no title file";
+                       },
+                       ExpectSaved({{"TopMost", "1"}, {"TitleFile", "1"}})));
     rows.push_back(Ini("equals and quotes in the face name", Section("FaceName=a=b\r\nOther=\"quoted\"\r\n"), nullptr,
                        ExpectSaved({{"FaceName", "a=b"}})));
     return rows;

@@ -375,6 +375,87 @@ TEST_F(SettingsFile, MissingKeysFallBackToFixedValuesOrMemory) {
     }
 }
 
+// The menu's options: any non-zero value is on, a missing or empty one keeps
+// memory's; written when on, or when the file holds them, and never else.
+TEST_F(SettingsFile, OptionKeysReadAsOnOrOffAndWrittenOnlyWhenNeeded) {
+    struct Row {
+        const char* key;
+        const char* line;  // in the file; "" none
+        int memory, loaded, saved;
+        const char* after;  // the key's line after saving `saved`; "" none
+    } rows[] = {
+        {"TopMost", "", 0, 0, 0, ""},
+        {"TopMost", "", 1, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=1", 0, 1, 0, "TopMost=0"},
+        {"TopMost", "TopMost=7", 0, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=-1", 0, 1, 1, "TopMost=1"},
+        {"TopMost", "TopMost=abc", 1, 0, 0, "TopMost=abc"},
+        {"TopMost", "TopMost=0", 1, 0, 0, "TopMost=0"},
+        {"TitleFile", "TitleFile=0x10", 0, 1, 1, "TitleFile=1"},
+        {"TitleFile", "TitleFile= 2", 0, 1, 0, "TitleFile=0"},
+        {"TitleFile", "TitleFile=", 1, 1, 1, "TitleFile=1"},
+        {"TitleFile", "TitleFile=99999999999", 0, 1, 1, "TitleFile=1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.key) + " from \"" + row.line + "\"");
+        HostPlayer player("Song - Winamp", Ini(std::string(row.line) + "\r\n").c_str(), GetModule(0));
+        int& field = strcmp(row.key, "TopMost") == 0 ? g_state.topMost : g_state.titleFile;
+        field = row.memory;
+        LoadPlacement(player.module);
+        EXPECT_EQ(field, row.loaded);
+        field = row.saved;
+        EXPECT_TRUE(SavePlacement(player.module));
+        std::vector<std::string> lines;
+        for (const std::string& line : SectionLines(player.plugin.iniPath, kSection))
+            if (line.compare(0, strlen(row.key) + 1, std::string(row.key) + "=") == 0) lines.push_back(line);
+        EXPECT_EQ(lines, *row.after ? std::vector<std::string>{row.after} : std::vector<std::string>{});
+        EXPECT_EQ(SectionLines(player.plugin.iniPath, kSection).size(), (*row.after ? 6u : 5u));
+    }
+}
+
+// The look's keys, saved with the appearance (Apply, OK) and by the menu:
+// read as the nearest choice, written only when set or when the file has
+// them, so a file without them is saved as it always was.
+TEST_F(SettingsFile, LookKeysReadAsTheNearestChoiceAndWrittenOnlyWhenNeeded) {
+    struct Row {
+        const char* key;
+        const char* line;  // in the file; "" none
+        DWORD memory, loaded, saved;
+        const char* after;  // the key's line after saving `saved`; "" none
+    } rows[] = {
+        {"Transparent", "", 1, 0, 0, ""},
+        {"Transparent", "Transparent=5", 0, 1, 1, "Transparent=1"},
+        {"Transparent", "Transparent=1", 0, 1, 0, "Transparent=0"},
+        {"Outline", "", 2, 0, 1, "Outline=1"},
+        {"Outline", "Outline=7", 0, 2, 2, "Outline=2"},
+        {"Outline", "Outline=-4", 1, 0, 0, "Outline=0"},
+        {"Outline", "Outline=99999999999", 0, 2, 0, "Outline=0"},
+        {"OutlineColor", "", 255, 0, 0, ""},
+        {"OutlineColor", "", 0, 0, 255, "OutlineColor=255"},
+        {"OutlineColor", "OutlineColor=-1", 0, 0xFFFFFF, 0xFFFFFF, "OutlineColor=16777215"},
+        {"OutlineColor", "OutlineColor=33488896", 0, 0xFF0000, 0xFF0000, "OutlineColor=16711680"},
+        {"OutlineColor", "OutlineColor=abc", 7, 0, 0, "OutlineColor=abc"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.key) + " from \"" + row.line + "\"");
+        HostPlayer player("Song - Winamp", Ini(std::string(row.line) + "\r\n").c_str(), GetModule(0));
+        const bool colour = strcmp(row.key, "OutlineColor") == 0;
+        int& field = strcmp(row.key, "Transparent") == 0 ? g_state.transparent : g_state.outline;
+        auto set = [&](DWORD v) { colour ? (void)(g_state.outlineColor = v) : (void)(field = (int)v); };
+        set(row.memory);
+        LoadAppearance(player.module);
+        EXPECT_EQ(colour ? g_state.outlineColor : (DWORD)field, row.loaded);
+        set(row.saved);
+        EXPECT_TRUE(SaveAppearance(player.module));
+        std::vector<std::string> lines;
+        for (const std::string& line : SectionLines(player.plugin.iniPath, kSection))
+            if (line.compare(0, strlen(row.key) + 1, std::string(row.key) + "=") == 0) lines.push_back(line);
+        EXPECT_EQ(lines, *row.after ? std::vector<std::string>{row.after} : std::vector<std::string>{});
+        g_state.transparent = g_state.outline = 0;
+        g_state.outlineColor = 0;
+    }
+}
+
 TEST_F(SettingsFile, WritesKeepOtherSectionsAndUnknownKeys) {
     const std::string ini =
         "[Other]\r\nScreen_x=1\r\nKeep=yes\r\n"

@@ -678,3 +678,228 @@ TEST(TitleWindow, HookLastsFromStartToStop) {
 }
 
 }  // namespace
+
+namespace {
+
+const char* const kMenuTexts[] = {"Tool window frame", "Sizing border", "No frame", "", "Always on top",
+                                  "Write title to nowplaying.txt", "", "Transparent background", "Outline",
+                                  "Outline colour..."};
+
+bool TopMost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+const POINT kFromKeyboard = {-1, -1};
+
+// Opens the menu with a right click at `at` (client coordinates), or as the
+// menu key does, and checks what it shows against the frame and options in
+// effect.
+HWND OpenMenu(HWND w, POINT at, int style, bool topMost, bool titleFile) {
+    const bool keyboard = at.x == kFromKeyboard.x && at.y == kFromKeyboard.y;
+    if (keyboard)
+        PostMessageA(w, WM_CONTEXTMENU, (WPARAM)w, -1);
+    else
+        MouseClick(OnScreen(w, at.x, at.y), 1, true);
+    HWND menu = WaitForMenu();
+    if (!menu) return nullptr;
+    RECT r = {};
+    GetWindowRect(menu, &r);
+    const POINT corner = OnScreen(w, keyboard ? 0 : at.x, keyboard ? 0 : at.y);
+    EXPECT_NEAR(r.left, corner.x, 4) << "the menu is not where it was asked for";
+    EXPECT_NEAR(r.top, corner.y, 4) << "the menu is not where it was asked for";
+    const std::vector<MenuItem> items = MenuItems(menu);
+    EXPECT_EQ(items.size(), 10u);
+    for (size_t i = 0; i < items.size() && i < 10; ++i) {
+        SCOPED_TRACE("item " + std::to_string(i));
+        EXPECT_EQ(items[i].text, kMenuTexts[i]);
+        const bool checked = i < 3 ? (int)i == style : i == 4 ? topMost : i == 5 ? titleFile : false;
+        EXPECT_EQ(items[i].checked, checked);
+        EXPECT_EQ(items[i].radio, i < 3);
+    }
+    return menu;
+}
+
+}  // namespace
+
+// A right click anywhere in the window, in every frame, opens the menu; what
+// is chosen there takes effect at once, is saved at once and lasts into the
+// next run; what is not chosen changes nothing, and keys pressed while it is
+// open stay with it.
+TEST(TitleWindow, MenuShowsAndSetsTheFrameAndOptions) {
+    const int kEscape = -1, kOutside = -2;
+    struct Row {
+        const char* label;
+        const char* lines;  // beside the placement
+        POINT at;           // where the right click is, client coordinates
+        int style;
+        bool topMost, titleFile;
+        int choose;  // an item, or how the menu is left without one
+        int styleAfter;
+        bool topMostAfter, titleFileAfter;
+    } rows[] = {
+        {"tool window -> sizing border", "", {30, 20}, 0, false, false, 1, 1, false, false},
+        {"right click on the caption", "", {30, -8}, 0, false, false, 2, 2, false, false},
+        {"sizing border -> no frame", "Window_style=1\r\n", {30, 20}, 1, false, false, 2, 2, false, false},
+        {"from the keyboard, at the corner", "Window_style=1\r\n", kFromKeyboard, 1, false, false, 0, 0, false,
+         false},
+        {"no frame -> tool window", "Window_style=2\r\n", {30, 20}, 2, false, false, 0, 0, false, false},
+        {"always on top, no frame", "Window_style=2\r\n", {30, 20}, 2, false, false, 4, 2, true, false},
+        {"on top through a frame change", "TopMost=1\r\n", {30, 20}, 0, true, false, 1, 1, true, false},
+        {"on top off", "Window_style=1\r\nTopMost=-3\r\n", {30, 20}, 1, true, false, 4, 1, false, false},
+        {"title file on", "Window_style=1\r\n", {30, 20}, 1, false, false, 5, 1, false, true},
+        {"title file off", "TitleFile=7\r\nTopMost=abc\r\n", {30, 20}, 0, false, true, 5, 0, false, false},
+        {"Escape, after other keys", "Window_style=2\r\nTopMost=1\r\nTitleFile=1\r\n", {30, 20}, 2, true, true,
+         kEscape, 2, true, true},
+        {"a click outside", "Window_style=1\r\n", {30, 20}, 1, false, false, kOutside, 1, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("1. Artist - Song - Winamp",
+                          Ini("Screen_x=200\r\nScreen_y=400\r\nScreen_w=300\r\nScreen_h=80\r\n" +
+                              std::string(row.lines))
+                              .c_str());
+        const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND w = player.TitleWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(TopMost(w), row.topMost);
+        EXPECT_EQ(FileBytes(nowPlaying), row.titleFile ? "1. Artist - Song" : "");
+        const std::string before = FileBytes(player.plugin.iniPath);
+        player.Pump(50);
+        player.hostMessages.clear();
+
+        HWND menu = OpenMenu(w, row.at, row.style, row.topMost, row.titleFile);
+        ASSERT_NE(menu, nullptr) << "no menu";
+        if (row.choose == kEscape) {
+            for (WORD vk : {(WORD)'Q', (WORD)VK_DOWN, (WORD)VK_F5, (WORD)VK_ESCAPE}) KeyStroke(vk);
+        } else if (row.choose == kOutside) {
+            MouseClick({1200, 1000});
+        } else {
+            ClickMenuItem(menu, row.choose);
+        }
+        player.Pump(100);
+        EXPECT_FALSE(IsWindowVisible(menu)) << "the menu stayed open";
+        EXPECT_TRUE(player.hostMessages.empty()) << player.hostMessages.size() << " messages reached the player";
+        EXPECT_EQ(StylesOf(w).style, kStyles[row.styleAfter].style);
+        EXPECT_EQ(StylesOf(w).exStyle & ~(DWORD)WS_EX_TOPMOST, kStyles[row.styleAfter].exStyle);
+        EXPECT_EQ(TopMost(w), row.topMostAfter);
+        EXPECT_FALSE(TopMost(player.main)) << "the player's window changed";
+        EXPECT_TRUE(SameRect(OuterRect(w), RECT{200, 400, 500, 480})) << Describe(OuterRect(w));
+        EXPECT_EQ(FileBytes(nowPlaying), row.titleFileAfter ? "1. Artist - Song" : "");
+        if (row.choose < 0) {
+            EXPECT_EQ(FileBytes(player.plugin.iniPath), before) << "the file changed";
+        } else {  // saved at once
+            const std::vector<std::string> lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+            EXPECT_TRUE(HasLine(lines, "Window_style=" + std::to_string(row.styleAfter)));
+            EXPECT_TRUE(HasLine(lines, row.topMostAfter ? "TopMost=1" : "TopMost=0") ||
+                        (!row.topMostAfter && !row.topMost));
+            EXPECT_TRUE(HasLine(lines, row.titleFileAfter ? "TitleFile=1" : "TitleFile=0") ||
+                        (!row.titleFileAfter && !row.titleFile));
+        }
+        // Keys after the menu reach the player again.
+        PostMessageA(w, WM_KEYDOWN, VK_F5, 0x003F0001);
+        EXPECT_TRUE(WaitUntil(player, [&] { return player.hostMessages.size() == 1; }, 2000));
+        EXPECT_TRUE(player.hostMessages.size() == 1 && player.hostMessages[0].wParam == VK_F5);
+
+        player.Stop();
+        EXPECT_EQ(FileBytes(nowPlaying), "") << "stopping leaves the title in the file";
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        w = player.TitleWindow();
+        EXPECT_EQ(StylesOf(w).style, kStyles[row.styleAfter].style);
+        EXPECT_EQ(TopMost(w), row.topMostAfter);
+        EXPECT_EQ(FileBytes(nowPlaying), row.titleFileAfter ? "1. Artist - Song" : "");
+        player.Stop();
+    }
+}
+
+namespace {
+
+FILETIME WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Dates the file back to 2001, so that a rewrite shows in its time stamp.
+void Backdate(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME old = {0x2A3B4C00u, 0x01C0A000u};
+    SetFileTime(f, nullptr, nullptr, &old);
+    CloseHandle(f);
+}
+
+}  // namespace
+
+// nowplaying.txt beside the settings file in use holds the title as shown,
+// in UTF-8 without a BOM or line end, rewritten only when it changes; a
+// reader holding it open or a file that cannot be written never disturbs
+// the display, and a failed write is made good at the next change.
+TEST(TitleWindow, TitleFileHoldsTheShownTitle) {
+    struct Row {
+        const char* title;
+        const char* bytes;
+    } rows[] = {
+        {"1. Кино - Группа крови - Winamp", u8"1. Кино - Группа крови"},
+        {"Μίκης Θεοδωράκης - Ζορμπάς - Winamp", u8"Μίκης Θεοδωράκης - Ζορμπάς"},
+        {"Simon & Garfunkel - The Boxer - Winamp", "Simon & Garfunkel - The Boxer"},
+        {"Céline Dion - Pour que tu m'aimes encore - Winamp", u8"Céline Dion - Pour que tu m'aimes encore"},
+        {"Song \xF0\x9F\x8E\xB5 \t  - Winamp", "Song \xF0\x9F\x8E\xB5"},  // a pair; blanks at the end go
+        {"no separator", ""},
+    };
+    for (bool perUser : {false, true}) {
+        SCOPED_TRACE(perUser ? "per-user settings" : "settings beside the library");
+        RemoveUserSettings();
+        HostPlayer player("A - X", Ini("Screen_w=300\r\nWindow_style=2\r\nTitleFile=1\r\n").c_str());
+        HANDLE held = perUser ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
+        const std::string path = (perUser ? UserSettingsFolder() : player.plugin.folder) + "nowplaying.txt";
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        EXPECT_EQ(FileBytes(path), "A");
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.title);
+            player.SetTitle(row.title);
+            player.Frame();
+            EXPECT_EQ(FileBytes(path), row.bytes);
+            EXPECT_FALSE(FileExists(path + ".tmp"));
+        }
+        // The same title again, or a new size, rewrites nothing.
+        player.SetTitle("Same - Winamp");
+        player.Frame();
+        Backdate(path);
+        const FILETIME old = WriteTime(path);
+        player.SetTitle("Same - Winamp");
+        player.Frame();
+        MoveTitleWindow(player, 20, 300, 340, 70);
+        player.Frame();
+        const FILETIME now = WriteTime(path);
+        EXPECT_EQ(CompareFileTime(&old, &now), 0) << "rewritten";
+        EXPECT_EQ(FileBytes(path), "Same");
+
+        // A reader keeps it open, as stream software may.
+        HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        player.SetTitle("Read - Winamp");
+        player.Frame();
+        EXPECT_GT(InkPixels(player.TitleWindow(), 0), 20) << "the display stopped";
+        CloseHandle(reader);
+
+        // Cannot be written: the display runs on, the next change writes it.
+        DeleteFileA(path.c_str());
+        ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+        player.SetTitle("Blocked - Winamp");
+        player.Frame();
+        EXPECT_GT(InkPixels(player.TitleWindow(), 0), 20) << "the display stopped";
+        EXPECT_EQ(WaitForDialog("blah", 200), nullptr);
+        RemoveDirectoryA(path.c_str());
+        player.SetTitle("Free - Winamp");
+        player.Frame();
+        EXPECT_EQ(FileBytes(path), "Free");
+
+        player.Stop();
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_EQ(FileBytes(path), "") << "stopping leaves the title in the file";
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        RemoveUserSettings();
+    }
+}

@@ -1,0 +1,21 @@
+// Platform-free rules of nowplaying.txt: the title as stream software reads
+// it, and where the file goes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "display/title_rules.h"
+
+// UTF-8 takes at most 3 bytes a UTF-16 unit (4 for a pair of them).
+const size_t kTitleFileBytes = 3 * kTitleLimit;
+
+// Length of the shown title without its trailing blanks and line ends.
+size_t TitleFileLength(const TitleChar* title);
+
+// "nowplaying.txt" in the folder of `settingsPath`, and its temporary
+// neighbour ".tmp" added; `path` and `temp` hold `size` bytes each. False,
+// leaving both empty, when there is no folder or the names do not fit.
+bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size);
+
+// FNV-1a: tells what the file should hold from what it holds.
+uint32_t ContentHash(const char* bytes, size_t n);
