@@ -34,9 +34,14 @@ static DpiContext Switch(DpiContext to) {
     return set ? set(to) : NULL;
 }
 
+// The player's own context, from the thread that starts the display.
+static DpiContext g_playerContext;
+
 DpiContext EnterPerMonitorContext() {
     DpiContext previous = Switch(kPerMonitorV2);
-    return previous ? previous : Switch(kPerMonitor);
+    if (!previous) previous = Switch(kPerMonitor);
+    if (previous) g_playerContext = previous;
+    return previous;
 }
 
 DpiContext EnterWindowContext(HWND window) {
@@ -45,7 +50,12 @@ DpiContext EnterWindowContext(HWND window) {
     return context ? Switch(context) : NULL;
 }
 
-DpiContext EnterDialogContext() { return Switch(kPerMonitorV2); }
+DpiContext EnterDialogContext() {
+    DpiContext previous = Switch(kPerMonitorV2);
+    // The older per-monitor context (the title window's, where version 2 is
+    // refused) leaves dialogs unscaled: run them as the player would.
+    return previous || !g_playerContext ? previous : Switch(g_playerContext);
+}
 
 void LeaveContext(DpiContext previous) {
     if (previous) Switch(previous);

@@ -10,7 +10,8 @@ typedef HANDLE DpiContext;
 DpiContext EnterPerMonitorContext();
 // The context `window` was made in.
 DpiContext EnterWindowContext(HWND window);
-// Per-monitor version 2 only: the one under which the system scales dialogs.
+// Per-monitor version 2, under which the system scales dialogs; where it is
+// refused, the player's own context.
 DpiContext EnterDialogContext();
 void LeaveContext(DpiContext previous);
 

@@ -3,6 +3,7 @@
 #include "display/display.h"
 #include "display/outline_rules.h"
 #include "display/title_rules.h"
+#include "display/dpi.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "resources/resource_ids.h"
@@ -147,7 +148,10 @@ bool ChooseLook(HWND window, UINT id) {
         cc.rgbResult = s.outlineColor;
         cc.lpCustColors = s.outlineCustomColors;
         cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
-        if (!ChooseColorA(&cc)) return true;
+        const DpiContext window = EnterDialogContext();
+        const BOOL chosen = ChooseColorA(&cc);
+        LeaveContext(window);
+        if (!chosen) return true;
         s.outlineColor = cc.rgbResult & 0xFFFFFF;
         break;
     }
