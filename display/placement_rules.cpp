@@ -22,6 +22,20 @@ int32_t SizeWithin(int32_t size, int32_t lo, int32_t hi) {
     return size > 0 && (uint32_t)size > span ? (int32_t)span : size;
 }
 
+// How much of [lo1, hi1) lies in [lo2, hi2), in 64 bits so no edge overflows.
+int64_t Overlap(int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2) {
+    const int64_t lo = lo1 > lo2 ? lo1 : lo2, hi = hi1 < hi2 ? hi1 : hi2;
+    return hi > lo ? hi - lo : 0;
+}
+
+// Whether enough of [lo1, hi1) lies in [lo2, hi2): `grab` of it, or all of
+// it when it is shorter; a span of no length must start inside.
+bool Holds(int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2, int32_t grab) {
+    const int64_t length = (int64_t)hi1 - lo1;
+    if (length <= 0) return lo1 >= lo2 && lo1 < hi2;
+    return Overlap(lo1, hi1, lo2, hi2) >= (length < grab ? length : grab);
+}
+
 }  // namespace
 
 PlaceRect CoveredRect(const Placement& p) {
@@ -35,4 +49,14 @@ Placement MoveIntoArea(const Placement& p, const PlaceRect& area) {
     out.x = Fit(p.x, NotBelowZero(out.w), area.left, area.right);
     out.y = Fit(p.y, NotBelowZero(out.h), area.top, area.bottom);
     return out;
+}
+
+bool Reachable(const Placement& client, const PlaceRect* areas, int count) {
+    const PlaceRect c = CoveredRect(client);
+    for (int i = 0; i < count; ++i) {
+        const PlaceRect& a = areas[i];
+        if (Holds(c.left, c.right, a.left, a.right, kGrabWidth) && Holds(c.top, c.bottom, a.top, a.bottom, kGrabHeight))
+            return true;
+    }
+    return false;
 }

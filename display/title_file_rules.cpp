@@ -22,8 +22,8 @@ bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t siz
     return true;
 }
 
-uint32_t ContentHash(const char* bytes, size_t n) {
-    uint32_t h = 2166136261u;
+uint32_t ContentHash(const char* bytes, size_t n, uint32_t before) {
+    uint32_t h = before;
     for (size_t i = 0; i < n; ++i) h = (h ^ (unsigned char)bytes[i]) * 16777619u;
     return h;
 }

@@ -17,5 +17,7 @@ size_t TitleFileLength(const TitleChar* title);
 // leaving both empty, when there is no folder or the names do not fit.
 bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size);
 
-// FNV-1a: tells what the file should hold from what it holds.
-uint32_t ContentHash(const char* bytes, size_t n);
+// FNV-1a: tells what the file should hold from what it holds. A file read
+// in pieces hashes each with the hash of those before.
+const uint32_t kContentHashStart = 2166136261u;
+uint32_t ContentHash(const char* bytes, size_t n, uint32_t before = kContentHashStart);

@@ -27,3 +27,27 @@ bool JoinPath(const char* folder, const char* name, char* out, size_t outSize) {
     memcpy(out + folderLen + slash, name, nameLen + 1);
     return true;
 }
+
+bool BuildProbePath(const char* settingsPath, uint32_t n, char* out, size_t outSize) {
+    if (outSize == 0) return false;
+    out[0] = '\0';
+    size_t dirLen = 0;
+    for (size_t i = 0; settingsPath[i] != '\0'; ++i)
+        if (settingsPath[i] == '\\') dirLen = i + 1;
+    const size_t nameLen = sizeof kSettingsFileName - 1;
+    if (dirLen == 0 || dirLen + nameLen + 1 > outSize) return false;
+    memcpy(out, settingsPath, dirLen);
+    char* name = out + dirLen;
+    name[0] = '~';
+    name[1] = 'm';
+    for (int i = 0; i < 8; ++i) name[2 + i] = "0123456789abcdef"[(n >> (28 - 4 * i)) & 0xF];
+    name[nameLen] = '\0';
+    return true;
+}
+
+bool ReadableMemory(uint32_t state, uint32_t protect) {
+    const uint32_t kCommitted = 0x1000;                          // MEM_COMMIT
+    const uint32_t kUnreadable = 0x01 | 0x100;                   // PAGE_NOACCESS, PAGE_GUARD
+    const uint32_t kReadable = 0x02 | 0x04 | 0x08 | 0x20 | 0x40 | 0x80;  // read, write, copy, with execute too
+    return state == kCommitted && (protect & kUnreadable) == 0 && (protect & kReadable) != 0;
+}

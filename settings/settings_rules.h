@@ -29,3 +29,16 @@ inline int32_t StyleIndexOrZero(int32_t v) { return v >= 0 && v < kStyleCount ? 
 
 // Byte-wide font fields keep the low 8 bits of what was stored.
 inline uint8_t LowByte(uint32_t v) { return static_cast<uint8_t>(v & 0xFFu); }
+
+// Whether a folder can be written is found with a file of a name of its own:
+// never plugin.ini, which another writer may be creating meanwhile. The
+// name of `settingsPath` replaced by "~m" and `n` in 8 hex digits, as long
+// as "plugin.ini", so the probe fits wherever the file does. Returns false,
+// leaving `out` empty, when there is no folder or it does not fit in
+// `outSize` bytes.
+bool BuildProbePath(const char* settingsPath, uint32_t n, char* out, size_t outSize);
+
+// Memory that may be read, from what the system says of its pages (their
+// state and protection, as VirtualQuery gives them): the player's answer
+// naming its settings folder is read only there.
+bool ReadableMemory(uint32_t state, uint32_t protect);

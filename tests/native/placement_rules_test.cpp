@@ -69,4 +69,45 @@ TEST(MoveIntoArea, KeepsTheSizeAndMovesNoFurtherThanItMust) {
     }
 }
 
+TEST(Reachable, AGrabbablePartInsideOneWorkArea) {
+    // The screen with a 40-pixel taskbar along the bottom, and the monitor left of it.
+    const PlaceRect kAboveTaskbar = {0, 0, 1280, 984};
+    const PlaceRect kTwo[] = {kAboveTaskbar, kLeftWork};
+    const PlaceRect kLowered = {0, 0, 1024, 768};
+    struct Row {
+        const char* label;
+        Placement client;
+        const PlaceRect* areas;
+        int count;
+        bool reachable;
+    } rows[] = {
+        {"wholly inside", {100, 100, 300, 60}, kTwo, 2, true},
+        {"under a bottom taskbar", {100, 990, 300, 30}, kTwo, 2, false},
+        {"partly under the taskbar, 16 rows above it", {100, 968, 300, 60}, kTwo, 2, true},
+        {"partly under the taskbar, 15 rows above it", {100, 969, 300, 60}, kTwo, 2, false},
+        {"one pixel on the monitor", {1279, 500, 300, 60}, kTwo, 2, false},
+        {"40 columns in from the right edge", {1240, 500, 300, 60}, kTwo, 2, true},
+        {"39 columns in from the right edge", {1241, 500, 300, 60}, kTwo, 2, false},
+        {"only the frame on the monitor: the client starts past its edge", {1284, 500, 300, 60}, kTwo, 2, false},
+        {"on the left monitor", {-1500, 300, 300, 60}, kTwo, 2, true},
+        {"that monitor removed", {-1500, 300, 300, 60}, kTwo, 1, false},
+        {"above the left monitor's top taskbar", {-1500, 0, 300, 40}, kTwo, 2, false},
+        {"30 columns on each side of the seam: neither holds a grab", {-30, 300, 60, 60}, kTwo, 2, false},
+        {"resolution lowered under it", {1100, 800, 300, 60}, &kLowered, 1, false},
+        {"resolution lowered, still 40 x 16 on it", {984, 752, 300, 60}, &kLowered, 1, true},
+        {"smaller than a grab, wholly inside", {10, 10, 20, 8}, kTwo, 2, true},
+        {"smaller than a grab, half off the screen", {-10, 10, 20, 8}, &kAboveTaskbar, 1, false},
+        {"no client area, on the screen: its frame is there to grab", {100, 100, 0, 0}, kTwo, 2, true},
+        {"no client area, below the screen", {100, 5000, 300, 0}, kTwo, 2, false},
+        {"no client area, under the taskbar", {100, 990, 300, 0}, kTwo, 2, false},
+        {"no monitors at all", {100, 100, 300, 60}, kTwo, 0, false},
+        {"extremes", {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kTwo, 2, false},
+        {"from the far end of the range", {INT32_MAX - 10, 100, INT32_MAX, 60}, kTwo, 2, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.label);
+        EXPECT_EQ(Reachable(r.client, r.areas, r.count), r.reachable);
+    }
+}
+
 }  // namespace

@@ -137,4 +137,61 @@ TEST(LowByte, Table) {
     for (const auto& r : rows) EXPECT_EQ(LowByte(r.stored), r.loaded) << "stored " << r.stored;
 }
 
+TEST(BuildProbePath, ANameOfItsOwnWhereverPluginIniFits) {
+    const std::string dir249 = "C:\\" + std::string(245, 'd') + "\\";
+    const struct {
+        const char* label;
+        std::string settings;
+        uint32_t n;
+        size_t outSize;
+        std::string probe;  // empty: does not fit
+    } rows[] = {
+        {"plug-in folder", "C:\\Winamp\\Plugins\\plugin.ini", 0x1a2b, 260, "C:\\Winamp\\Plugins\\~m00001a2b"},
+        {"every digit", "C:\\plugin.ini", 0x89abcdefu, 260, "C:\\~m89abcdef"},
+        {"no folder", "plugin.ini", 1, 260, ""},
+        {"the longest plugin.ini path there is", dir249 + "plugin.ini", 0xFFFFFFFFu, 260, dir249 + "~mffffffff"},
+        {"one short", "C:\\x\\plugin.ini", 0, 5 + 10, ""},
+        {"empty buffer", "C:\\plugin.ini", 0, 0, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        std::vector<char> out(r.outSize + 8, '\x5A');
+        const bool ok = BuildProbePath(r.settings.c_str(), r.n, out.data(), r.outSize);
+        EXPECT_EQ(ok, !r.probe.empty());
+        for (size_t i = r.outSize; i < out.size(); ++i) ASSERT_EQ(out[i], '\x5A') << "wrote past outSize at " << i;
+        if (r.outSize) {
+            EXPECT_EQ(std::string(out.data()), r.probe);
+        }
+        if (ok) {
+            EXPECT_EQ(std::string(out.data()).size(), r.settings.size()) << "as long as the file's own path";
+        }
+    }
+}
+
+TEST(ReadableMemory, CommittedPagesThatMayBeRead) {
+    const uint32_t kCommit = 0x1000, kReserve = 0x2000, kFree = 0x10000;
+    const struct {
+        const char* label;
+        uint32_t state, protect;
+        bool readable;
+    } rows[] = {
+        {"read-only", kCommit, 0x02, true},
+        {"read-write", kCommit, 0x04, true},
+        {"write-copy", kCommit, 0x08, true},
+        {"execute-read", kCommit, 0x20, true},
+        {"execute-read-write", kCommit, 0x40, true},
+        {"execute-write-copy", kCommit, 0x80, true},
+        {"read-write, not cached", kCommit, 0x04 | 0x200, true},
+        {"read-write, write-combined", kCommit, 0x04 | 0x400, true},
+        {"no access", kCommit, 0x01, false},
+        {"execute only", kCommit, 0x10, false},
+        {"a guard page", kCommit, 0x04 | 0x100, false},
+        {"reserved, not committed", kReserve, 0x04, false},
+        {"free", kFree, 0x01, false},
+        {"free, claiming read-write", kFree, 0x04, false},
+        {"no protection at all", kCommit, 0, false},
+    };
+    for (const auto& r : rows) EXPECT_EQ(ReadableMemory(r.state, r.protect), r.readable) << r.label;
+}
+
 }  // namespace

@@ -84,6 +84,13 @@ TEST(ContentHash, TellsContentsApart) {
         EXPECT_EQ(ContentHash(row.a.data(), row.a.size()) == ContentHash(row.b.data(), row.b.size()), row.same);
     }
     EXPECT_EQ(ContentHash("", 0), 2166136261u);  // FNV-1a's offset basis: nothing read
+    // A file read in pieces hashes as the whole, wherever it is cut.
+    const std::string file = "[Title Display (ALPHA)]\r\nScreen_x=5\r\n" + std::string(5000, 'v');
+    for (size_t cut : {size_t(0), size_t(1), size_t(4096), file.size()}) {
+        SCOPED_TRACE(cut);
+        EXPECT_EQ(ContentHash(file.data() + cut, file.size() - cut, ContentHash(file.data(), cut)),
+                  ContentHash(file.data(), file.size()));
+    }
 }
 
 }  // namespace
