@@ -17,6 +17,16 @@ struct PictureKey {
     COLORREF outlineColor;
 };
 
+// The appearance group as it is in effect, with whether the file lacks it.
+struct AppearanceValues {
+    FontSpec font;
+    COLORREF textColor, bkColor;
+    int scrollStep, scrollInterval, scrollEnabled;
+    int transparent, outline;
+    COLORREF outlineColor;
+    LONG unsaved;
+};
+
 struct DisplayState {
     // placement
     int screenX, screenY;
@@ -53,8 +63,18 @@ struct DisplayState {
     volatile LONG dialogOpen;         // the settings dialog runs: its picks are not the file's
     volatile LONG appearanceUnsaved;  // the last save failed: memory is newer than the file
     int saveFailureShown;             // the open dialog has told the user once
-    HWND playerFolderHost;            // the main window that answered where its settings are
-    char playerFolder[MAX_PATH];      // its answer; empty when it names none
+    // Where the settings file is: settled once for the load of the library,
+    // from a definite answer of the player's.
+    volatile LONG settingsSettled;  // kSettingsUnknown, kSettingsSettling or kSettingsKnown
+    HINSTANCE settingsFor;          // the library and the player it was settled for
+    HWND settingsHost;
+    char settingsFile[MAX_PATH];    // empty: nowhere (a library path too long)
+    int placementPending;           // the player had not said yet at the start: the stored place comes later
+    // What the appearance in memory was read from: its file's bytes.
+    int appearanceMarked;
+    uint32_t appearanceHash;
+    DWORD appearanceBytes;
+    AppearanceValues inEffect;  // what Cancel goes back to: as the dialog opened, or as last applied
     // Screen_* are in the player's coordinates; screenX..H in the window's
     // real pixels. Their scales: the system DPI for a player that is not
     // DPI-aware, the window's monitor's for sizes; 0 for a player whose
@@ -91,5 +111,7 @@ void UnlockFont();
 
 // The title window exists and the user has not closed it.
 inline bool TitleWindowLive() { return g_state.titleWnd != NULL && !g_state.titleWndDestroyed; }
+
+enum { kSettingsUnknown, kSettingsSettling, kSettingsKnown };
 
 inline void RequestRedraw() { InterlockedExchange(&g_state.redrawRequested, 1); }

@@ -7,67 +7,120 @@
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
 #include "display/outline_rules.h"
+#include "display/title_file_rules.h"
 
 namespace {
 
 // The player's own settings folder: sent to its main window as WM_USER with
 // this number in lParam, answered with a pointer to the folder's path.
 const LPARAM kAskSettingsFolder = 335;
-// A player that does not answer (busy, or waiting for the thread that asks)
-// must not hang the display.
-const UINT kAskTimeoutMs = 500;
 // Room for the section when it is copied to a per-user file.
 const DWORD kSectionBytes = 8192;
+// Another program holding the file for a moment (another plug-in saving the
+// shared file, a backup, a scan) is waited out for this long.
+const DWORD kLockWaitMs = 500;
+const DWORD kLockRetryMs = 20;
 
-// Opens the file for writing without changing it; where it does not exist,
-// creates a probe of that name and removes it again.
-bool CanWrite(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return true;
+bool Locked(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// One operation's wait for a lock: once it has waited its time, further
+// writes in it fail at once.
+struct LockWait {
+    DWORD since;
+    bool started, over;
+};
+
+bool WaitOutLock(LockWait* wait) {
+    const DWORD now = GetTickCount();
+    if (!wait->started) {
+        wait->started = true;
+        wait->since = now;
     }
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    DeleteFileA(path);
+    if (wait->over || now - wait->since >= kLockWaitMs) {
+        wait->over = true;
+        return false;
+    }
+    Sleep(kLockRetryMs);
     return true;
 }
 
-// The folder the player keeps its own settings in, when it names one. Asked
-// only of a window of this process: the answer is a pointer into it. The
-// answer is kept, so that a player busy later (one stopping the display
-// while it waits for it) still gets the same file.
-bool PlayerSettingsFolder(HWND host, char* folder /* MAX_PATH bytes */) {
-    DisplayState& s = g_state;
-    if (!host || host != s.playerFolderHost) {
-        DWORD process = 0;
-        if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return false;
-        DWORD_PTR answer = 0;
-        // Not answered in time: no answer yet, ask again next time.
-        if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, kAskTimeoutMs, &answer))
-            return false;
-        s.playerFolder[0] = '\0';
-        if (answer >= 0x10000) {  // a pointer, not a number
-            const char* text = (const char*)answer;
-            size_t n = 0;
-            while (n < MAX_PATH && text[n] != '\0') ++n;
-            if (n < MAX_PATH) lstrcpynA(s.playerFolder, text, MAX_PATH);
+// Whether files can be made beside `path`: a probe of a name of its own,
+// deleted as it is closed. plugin.ini itself is never made or removed, so a
+// writer creating it meanwhile loses nothing.
+bool CanCreateBeside(const char* path) {
+    char probe[MAX_PATH];
+    // Another process probing the same folder takes another name.
+    for (DWORD n = GetCurrentProcessId() << 16 ^ GetTickCount(), tries = 0; tries < 8; ++n, ++tries) {
+        if (!BuildProbePath(path, n, probe, MAX_PATH)) return false;
+        HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
         }
-        s.playerFolderHost = host;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
     }
-    if (s.playerFolder[0] == '\0') return false;
-    lstrcpynA(folder, s.playerFolder, MAX_PATH);
-    return true;
+    return false;
 }
 
-// Where the per-user copy lives, its folder made if needed.
-bool UserSettingsFile(const VisModule* module, char* path /* MAX_PATH bytes */) {
+// Opens an existing file for writing without changing it, waiting out a
+// moment's lock; where it does not exist, probes its folder.
+bool CanWrite(const char* path) {
+    LockWait wait = {};
+    for (;;) {
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return CanCreateBeside(path);
+        if (!Locked(error) || !WaitOutLock(&wait)) return false;
+    }
+}
+
+// The player's answer, read only where it can be read: a player imitating
+// this one may answer with a handle, a count, or a path without an end.
+bool ReadAnswer(DWORD_PTR answer, char* folder /* MAX_PATH bytes */) {
+    folder[0] = '\0';
+    if (answer < 0x10000) return false;  // a number, not a pointer
+    const char* text = (const char*)answer;
+    size_t n = 0;
+    while (n < MAX_PATH) {
+        MEMORY_BASIC_INFORMATION mi;
+        if (!VirtualQuery(text + n, &mi, sizeof mi) || !ReadableMemory(mi.State, mi.Protect)) return false;
+        const size_t readable = (size_t)((const char*)mi.BaseAddress + mi.RegionSize - (text + n));
+        for (size_t i = 0; i < readable && n < MAX_PATH; ++i, ++n) {
+            if (text[n] != '\0') continue;
+            if (n == 0) return false;
+            lstrcpynA(folder, text, MAX_PATH);
+            return true;
+        }
+    }
+    return false;  // no end within MAX_PATH
+}
+
+enum Answer { kNamesFolder, kNamesNone, kNoAnswerYet };
+
+// Where the player keeps its own settings. Asked only of a window of this
+// process: the answer is a pointer into it.
+Answer AskPlayerFolder(HWND host, UINT waitMs, char* folder /* MAX_PATH bytes */) {
+    folder[0] = '\0';
+    DWORD process = 0;
+    if (!host || !GetWindowThreadProcessId(host, &process) || process != GetCurrentProcessId()) return kNamesNone;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(host, WM_USER, 0, kAskSettingsFolder, SMTO_ABORTIFHUNG, waitMs, &answer))
+        return IsWindow(host) ? kNoAnswerYet : kNamesNone;  // busy: it may still name one
+    return ReadAnswer(answer, folder) ? kNamesFolder : kNamesNone;
+}
+
+// The per-user copy's path for the player's answer, its folder made if needed.
+bool UserSettingsFile(Answer answer, const char* playerFolder, char* path /* MAX_PATH bytes */) {
     char base[MAX_PATH], folder[MAX_PATH];
-    if (PlayerSettingsFolder(module->hostWindow, base)) {
-        if (!JoinPath(base, kPlayerPluginsFolder, folder, MAX_PATH)) return false;
+    if (answer == kNamesFolder) {
+        if (!JoinPath(playerFolder, kPlayerPluginsFolder, folder, MAX_PATH)) return false;
     } else {
         if (SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, base) != S_OK)
             return false;
@@ -95,25 +148,61 @@ void SeedUserCopy(const char* section, const char* beside, const char* own) {
     WritePrivateProfileSectionA(section, lines, own);
 }
 
-}  // namespace
-
-bool SettingsPath(const VisModule* module, char* path) {
+// Where the file is for this load; false while the player has not answered.
+// `path` is empty where there is no usable one.
+bool Decide(const VisModule* module, UINT waitMs, char* path /* MAX_PATH bytes */) {
+    path[0] = '\0';
     char library[MAX_PATH];
-    DWORD n = GetModuleFileNameA(module->instance, library, MAX_PATH);
+    const DWORD n = GetModuleFileNameA(module->instance, library, MAX_PATH);
     // A name that filled the buffer may be cut short: its folder is unknown.
-    if (n == 0 || n >= MAX_PATH) {
-        path[0] = '\0';
-        return false;
-    }
-    if (!BuildSettingsPath(library, path, MAX_PATH)) return false;
+    if (n == 0 || n >= MAX_PATH || !BuildSettingsPath(library, path, MAX_PATH)) return true;
     if (CanWrite(path)) return true;
     // Read-only beside the library (a Program Files install): a per-user
     // copy, unless that cannot be written either; then the file beside the
     // library is still read, and saving reports the failure.
-    char own[MAX_PATH];
-    if (!UserSettingsFile(module, own) || !CanWrite(own)) return true;
+    char folder[MAX_PATH], own[MAX_PATH];
+    const Answer answer = AskPlayerFolder(module->hostWindow, waitMs, folder);
+    if (answer == kNoAnswerYet) return false;
+    if (!UserSettingsFile(answer, folder, own) || !CanWrite(own)) return true;
     SeedUserCopy(module->description, path, own);
     lstrcpynA(path, own, MAX_PATH);
+    return true;
+}
+
+bool Settled(const VisModule* module) {
+    const DisplayState& s = g_state;
+    return s.settingsSettled == kSettingsKnown && s.settingsFor == module->instance &&
+           s.settingsHost == module->hostWindow;
+}
+
+}  // namespace
+
+bool SettingsKnown(const VisModule* module, UINT waitMs) {
+    DisplayState& s = g_state;
+    if (Settled(module)) return true;
+    char path[MAX_PATH];
+    if (!Decide(module, waitMs, path)) return false;
+    // The first to decide writes the decision; another thread deciding at
+    // the same time waits for it and takes it.
+    const LONG was = InterlockedCompareExchange(&s.settingsSettled, kSettingsSettling, kSettingsUnknown);
+    if (was == kSettingsUnknown ||
+        (was == kSettingsKnown && !Settled(module) &&
+         InterlockedCompareExchange(&s.settingsSettled, kSettingsSettling, kSettingsKnown) == kSettingsKnown)) {
+        lstrcpynA(s.settingsFile, path, MAX_PATH);
+        s.settingsFor = module->instance;
+        s.settingsHost = module->hostWindow;
+        s.appearanceMarked = 0;
+        InterlockedExchange(&s.settingsSettled, kSettingsKnown);
+        return true;
+    }
+    while (s.settingsSettled == kSettingsSettling) Sleep(0);
+    return Settled(module);
+}
+
+bool SettingsPath(const VisModule* module, char* path, UINT waitMs) {
+    path[0] = '\0';
+    if (!SettingsKnown(module, waitMs) || g_state.settingsFile[0] == '\0') return false;
+    lstrcpynA(path, g_state.settingsFile, MAX_PATH);
     return true;
 }
 
@@ -123,12 +212,13 @@ struct Profile {
     const char* section;
     char path[MAX_PATH];
     bool valid;
+    LockWait wait;
 };
 
-Profile OpenProfile(const VisModule* module) {
-    Profile p;
+Profile OpenProfile(const VisModule* module, UINT waitMs = kAskBrieflyMs) {
+    Profile p = {};
     p.section = module->description;
-    p.valid = SettingsPath(module, p.path);
+    p.valid = SettingsPath(module, p.path, waitMs);
     return p;
 }
 
@@ -137,11 +227,16 @@ int ReadInt(const Profile& p, const char* key, int fallback) {
     return p.valid ? (int)GetPrivateProfileIntA(p.section, key, fallback, p.path) : fallback;
 }
 
-bool WriteText(const Profile& p, const char* key, const char* text) {
-    return p.valid && WritePrivateProfileStringA(p.section, key, text, p.path);
+// A moment's lock is waited out; a longer one fails the save, which is
+// then reported. It never sends the value to another file.
+bool WriteText(Profile& p, const char* key, const char* text) {
+    if (!p.valid) return false;
+    while (!WritePrivateProfileStringA(p.section, key, text, p.path))
+        if (!Locked(GetLastError()) || !WaitOutLock(&p.wait)) return false;
+    return true;
 }
 
-bool WriteInt(const Profile& p, const char* key, int value) {
+bool WriteInt(Profile& p, const char* key, int value) {
     char text[32];
     wsprintfA(text, "%d", value);
     return WriteText(p, key, text);
@@ -149,8 +244,39 @@ bool WriteInt(const Profile& p, const char* key, int value) {
 
 // Keys newer than the file: written when on, or to turn off what the file
 // has on, so a file that never had them is saved as it always was.
-bool WriteOption(const Profile& p, const char* key, int on) {
+bool WriteOption(Profile& p, const char* key, int on) {
     return !on && !ReadInt(p, key, 0) ? true : WriteInt(p, key, on);
+}
+
+bool WriteLook(Profile& p) {
+    const DisplayState& s = g_state;
+    bool saved = WriteOption(p, "Transparent", s.transparent);
+    saved &= WriteOption(p, "Outline", s.outline);
+    saved &= WriteOption(p, "OutlineColor", (int)s.outlineColor);
+    return saved;
+}
+
+// The file's bytes in one read: whether they changed since the values in
+// memory were read from them. False where the file cannot be read now.
+bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
+    *hash = kContentHashStart;
+    *bytes = 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        *bytes = MAXDWORD;  // no file: unlike any file's size
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    bool read;
+    while ((read = ReadFile(file, chunk, sizeof chunk, &got, NULL) != 0) && got != 0) {
+        *hash = ContentHash(chunk, got, *hash);
+        *bytes += got;
+    }
+    CloseHandle(file);
+    return read;
 }
 
 }  // namespace
@@ -158,6 +284,10 @@ bool WriteOption(const Profile& p, const char* key, int on) {
 void LoadPlacement(const VisModule* module) {
     Profile p = OpenProfile(module);
     DisplayState& s = g_state;
+    // Until the player says where its settings are, nothing is read from a
+    // guess: the window stays where a first start puts it.
+    s.placementPending = !Settled(module);
+    if (s.placementPending) return;
     s.screenX = ClampScreenCoordinate(ReadInt(p, "Screen_x", s.screenX));
     s.screenY = ClampScreenCoordinate(ReadInt(p, "Screen_y", s.screenY));
     s.screenW = ReadInt(p, "Screen_w", s.screenW);
@@ -172,8 +302,8 @@ void LoadPlacement(const VisModule* module) {
     s.titleFile = ReadInt(p, "TitleFile", s.titleFile) != 0;
 }
 
-bool SavePlacement(const VisModule* module) {
-    Profile p = OpenProfile(module);
+bool SavePlacement(const VisModule* module, UINT waitMs) {
+    Profile p = OpenProfile(module, waitMs);
     const DisplayState& s = g_state;
     const Placement stored = StoredFromReal({s.screenX, s.screenY, s.screenW, s.screenH}, s.playerDpi, s.windowDpi);
     bool saved = WriteInt(p, "Screen_x", stored.x);
@@ -186,10 +316,10 @@ bool SavePlacement(const VisModule* module) {
     return saved;
 }
 
-void LoadAppearance(const VisModule* module) {
-    Profile p = OpenProfile(module);
-    DisplayState& s = g_state;
+namespace {
 
+void ReadAppearance(const Profile& p) {
+    DisplayState& s = g_state;
     // Read first, so the lock is held for the copy alone.
     char face[LF_FACESIZE] = "";
     if (p.valid) GetPrivateProfileStringA(p.section, "FaceName", "", face, LF_FACESIZE, p.path);
@@ -228,8 +358,28 @@ void LoadAppearance(const VisModule* module) {
     s.appearanceUnsaved = 0;
 }
 
-bool SaveAppearance(const VisModule* module) {
-    Profile p = OpenProfile(module);
+// Reads the appearance, noting the bytes it came from.
+void ReadAppearanceMarked(const Profile& p, bool marked, uint32_t hash, DWORD bytes) {
+    DisplayState& s = g_state;
+    ReadAppearance(p);
+    s.appearanceMarked = marked;
+    s.appearanceHash = hash;
+    s.appearanceBytes = bytes;
+}
+
+}  // namespace
+
+void LoadAppearance(const VisModule* module, UINT waitMs) {
+    Profile p = OpenProfile(module, waitMs);
+    uint32_t hash = 0;
+    DWORD bytes = 0;
+    // Marked before reading: a change made meanwhile is read next time.
+    const bool marked = p.valid && MarkFile(p.path, &hash, &bytes);
+    ReadAppearanceMarked(p, marked, hash, bytes);
+}
+
+bool SaveAppearance(const VisModule* module, UINT waitMs) {
+    Profile p = OpenProfile(module, waitMs);
     DisplayState& s = g_state;
 
     LockFont();
@@ -248,7 +398,7 @@ bool SaveAppearance(const VisModule* module) {
     saved &= WriteInt(p, "Scroll_Step", s.scrollStep);
     saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
-    saved &= SaveLook(module);
+    saved &= WriteLook(p);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
     return saved;
@@ -256,14 +406,21 @@ bool SaveAppearance(const VisModule* module) {
 
 bool SaveLook(const VisModule* module) {
     Profile p = OpenProfile(module);
-    const DisplayState& s = g_state;
-    bool saved = WriteOption(p, "Transparent", s.transparent);
-    saved &= WriteOption(p, "Outline", s.outline);
-    saved &= WriteOption(p, "OutlineColor", (int)s.outlineColor);
+    const bool saved = WriteLook(p);
+    if (!saved) g_state.appearanceUnsaved = 1;
     return saved;
 }
 
 void RefreshAppearance(const VisModule* module) {
-    if (g_state.dialogOpen || g_state.appearanceUnsaved) return;
-    LoadAppearance(module);
+    DisplayState& s = g_state;
+    if (s.dialogOpen || s.appearanceUnsaved) return;
+    Profile p = OpenProfile(module);
+    uint32_t hash = 0;
+    DWORD bytes = 0;
+    const bool marked = p.valid && MarkFile(p.path, &hash, &bytes);
+    // The same bytes mean the same values; a file held from reading for a
+    // moment leaves the values read before it.
+    if (s.appearanceMarked && p.valid && (!marked || (hash == s.appearanceHash && bytes == s.appearanceBytes)))
+        return;
+    ReadAppearanceMarked(p, marked, hash, bytes);
 }
