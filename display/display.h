@@ -20,6 +20,10 @@ void ScrollTick();
 // Copies the visible slice of the surface, closing the ring, to `dc`.
 void PresentSurface(HDC dc, int width, int height);
 
+// The stored place, once the player has said where its settings are, when
+// it had not yet as the display started.
+void PlaceWhenSettled(const VisModule* module);
+
 LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Gives the title window frame `index` of StyleTable, keeping its rectangle.
 void SetFrame(HWND window, int index);

@@ -8,11 +8,18 @@ int __cdecl VisRender(VisModule* module) {
     // Cleared before composing, so a title change during it is not lost; a
     // player that did not answer is asked again on a later frame. Sizes and
     // pixels are the window's real ones only in its own DPI context.
+    bool answered = true;
     if (InterlockedExchange(&g_state.redrawRequested, 0) != 0) {
         const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
-        const bool composed = ComposeTitle(module);
+        answered = ComposeTitle(module);
         LeaveContext(player);
-        if (!composed) RequestRedraw();
+        if (!answered) RequestRedraw();
+    }
+    // A player that has just not answered is not asked again in this frame.
+    if (g_state.placementPending && answered) {
+        const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
+        PlaceWhenSettled(module);
+        LeaveContext(player);
     }
     ScrollTick();
     return 0;

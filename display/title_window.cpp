@@ -12,6 +12,7 @@
 
 static const char kClassName[] = "MirnVis";
 static const char kErrorCaption[] = "blah";
+static const int kMaxMonitors = 16;
 
 const WindowStyle StyleTable[3] = {
     {WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW},
@@ -54,24 +55,70 @@ static bool HostRect(HWND host, RECT* r) {
     return true;
 }
 
-// A place on no monitor (a monitor unplugged, a player at the edge of the
-// screen, a place saved by hand) is never opened: the window goes into the
-// work area of the nearest monitor. One at least partly on a monitor stays.
-static void KeepOnScreen() {
-    DisplayState& s = g_state;
-    const Placement stored = {s.screenX, s.screenY, s.screenW, s.screenH};
-    const PlaceRect c = CoveredRect(stored);
-    const RECT r = {c.left, c.top, c.right, c.bottom};
-    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+static BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    PlaceRect* areas = (PlaceRect*)list;
+    int& count = *(int*)&areas[kMaxMonitors];
     MONITORINFO mi = {};
     mi.cbSize = sizeof mi;
-    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+    if (count < kMaxMonitors && GetMonitorInfoA(monitor, &mi))
+        areas[count++] = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    return TRUE;
+}
+
+// A window the user cannot grab (on no monitor, under a taskbar, a pixel or
+// its border on a screen: a monitor unplugged, a resolution lowered, a place
+// saved by hand) moves into the work area of the nearest monitor, keeping
+// its size where it fits. One that can be grabbed stays exactly where it is.
+static void KeepReachable(HWND window) {
+    RECT outer, client;
+    if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
+    MapWindowPoints(window, NULL, (POINT*)&client, 2);
+    PlaceRect areas[kMaxMonitors + 1];  // the count after them
+    int& count = *(int*)&areas[kMaxMonitors];
+    count = 0;
+    EnumDisplayMonitors(NULL, NULL, AddWorkArea, (LPARAM)areas);
+    const Placement inside = {client.left, client.top, client.right - client.left, client.bottom - client.top};
+    if (Reachable(inside, areas, count)) return;
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoA(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &mi)) return;
     const PlaceRect work = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
-    const Placement moved = MoveIntoArea(stored, work);
-    s.screenX = moved.x;
-    s.screenY = moved.y;
-    s.screenW = moved.w;
-    s.screenH = moved.h;
+    const Placement moved =
+        MoveIntoArea({outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, work);
+    SetWindowPos(window, NULL, moved.x, moved.y, moved.w, moved.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    RecordPlacement(window);
+}
+
+// The stored place, in real pixels, given to the window; then the window's
+// rectangle as the system really made it (a size the screen cannot hold is
+// clamped) is the one laid out, drawn and saved.
+static void PlaceWindow(HWND window) {
+    DisplayState& s = g_state;
+    // Opened on a monitor of another scale: as large as it looks elsewhere.
+    const int w = ScaleToDpi(s.screenW, s.playerDpi, s.windowDpi);
+    const int h = ScaleToDpi(s.screenH, s.playerDpi, s.windowDpi);
+    ApplyStyle(window, s.styleIndex);
+    SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);
+    SetWindowPos(window, NULL, s.screenX, s.screenY, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (s.topMost || (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) ApplyTopMost(window);
+    RecordPlacement(window);
+    KeepReachable(window);
+}
+
+void PlaceWhenSettled(const VisModule* module) {
+    DisplayState& s = g_state;
+    if (!s.placementPending || !TitleWindowLive()) return;
+    if (!SettingsKnown(module)) return;
+    // Read as VisInit reads it: the first start's place stands for keys
+    // the file lacks.
+    const Placement stored = StoredFromReal({s.screenX, s.screenY, s.screenW, s.screenH}, s.playerDpi, s.windowDpi);
+    s.screenX = stored.x;
+    s.screenY = stored.y;
+    s.screenW = stored.w;
+    s.screenH = stored.h;
+    LoadPlacement(module);
+    PlaceWindow(s.titleWnd);
+    RequestRedraw();  // the appearance from the same file
 }
 
 int __cdecl VisInit(VisModule* module) {
@@ -89,7 +136,6 @@ int __cdecl VisInit(VisModule* module) {
     const DpiContext player = EnterPerMonitorContext();
     s.playerDpi = s.windowDpi = PlayerDpi(player);
     LoadPlacement(module);
-    KeepOnScreen();
     int w = s.screenW, h = s.screenH;
 
     WNDCLASSA wc = {};
@@ -115,9 +161,6 @@ int __cdecl VisInit(VisModule* module) {
     }
     SetWindowLongPtrA(s.titleWnd, GWLP_USERDATA, (LONG_PTR)module);
     if (s.playerDpi) s.windowDpi = WindowDpi(s.titleWnd, s.playerDpi);
-    // Opened on a monitor of another scale: as large as it looks elsewhere.
-    w = ScaleToDpi(w, s.playerDpi, s.windowDpi);
-    h = ScaleToDpi(h, s.playerDpi, s.windowDpi);
 
     HDC windowDC = GetDC(s.titleWnd);
     s.memDC = CreateCompatibleDC(windowDC);
@@ -125,15 +168,10 @@ int __cdecl VisInit(VisModule* module) {
     s.surfaceBitmap = NULL;
     s.savedBitmap = NULL;
     s.pictureShown = 0;
-    MakeSurface(w, h);  // if it fails, the first composition makes one
+    MakeSurface(s.screenW, s.screenH);  // if it fails, the first composition makes one
 
-    ApplyStyle(s.titleWnd, s.styleIndex);
-    SetWindowPos(s.titleWnd, NULL, 0, 0, 0, 0, kFrameChanged);
-    SetWindowPos(s.titleWnd, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+    PlaceWindow(s.titleWnd);
     ShowWindow(s.titleWnd, SW_SHOWNORMAL);
-    if (s.topMost) ApplyTopMost(s.titleWnd);
-    s.screenW = w;
-    s.screenH = h;
     RequestRedraw();
 
     // Only the thread that owns the player's window: every WM_SETTEXT to it,
@@ -149,7 +187,10 @@ int __cdecl VisInit(VisModule* module) {
 void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
     const DpiContext player = EnterWindowContext(TitleWindowLive() ? s.titleWnd : NULL);
-    SavePlacement(module);
+    // Still no word from the player on where its settings are: nothing is
+    // written to a guess.
+    if (!s.placementPending) SavePlacement(module);
+    s.placementPending = 0;
     EmptyTitleFile(module);
     DropSurface();
     DropLayer();
@@ -214,12 +255,20 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (window == g_state.titleWnd) g_state.titleWndDestroyed = 1;
         PostQuitMessage(0);
         return 0;
-    case WM_MOVE:
+    case WM_MOVE:  // a move changes nothing drawn
+        RecordPlacement(window);
+        return 0;
     case WM_SIZE:
         RecordPlacement(window);
         // A player that does not answer now gets asked again on a frame.
         if (!ComposeTitle(NULL)) RequestRedraw();
         return 0;
+    case WM_DISPLAYCHANGE:  // a monitor gone, a resolution lowered
+        KeepReachable(window);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SETTINGCHANGE:  // a taskbar moved or grown
+        if (wParam == SPI_SETWORKAREA) KeepReachable(window);
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DPICHANGED: {
         // Another monitor, another scale: the size the system suggests
         // keeps the window as large there as it looked here.
