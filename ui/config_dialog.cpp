@@ -13,9 +13,46 @@
 
 static const int kTextLimit = 80;
 
+// What is in effect: as the dialog opened, then as last applied. Cancel
+// goes back to it, choices a failed save kept in memory included.
+static void NoteInEffect() {
+    DisplayState& s = g_state;
+    AppearanceValues& v = s.inEffect;
+    LockFont();
+    v.font = s.font;
+    UnlockFont();
+    v.textColor = TextColor();
+    v.bkColor = s.bkColor;
+    v.scrollStep = s.scrollStep;
+    v.scrollInterval = s.scrollInterval;
+    v.scrollEnabled = s.scrollEnabled;
+    v.transparent = s.transparent;
+    v.outline = s.outline;
+    v.outlineColor = s.outlineColor;
+    v.unsaved = s.appearanceUnsaved;
+}
+
+static void RestoreInEffect() {
+    DisplayState& s = g_state;
+    const AppearanceValues& v = s.inEffect;
+    LockFont();
+    s.font = v.font;
+    UnlockFont();
+    TextColor() = v.textColor;
+    s.bkColor = v.bkColor;
+    s.scrollStep = v.scrollStep;
+    s.scrollInterval = v.scrollInterval;
+    s.scrollEnabled = v.scrollEnabled;
+    s.transparent = v.transparent;
+    s.outline = v.outline;
+    s.outlineColor = v.outlineColor;
+    s.appearanceUnsaved = v.unsaved;
+}
+
 void __cdecl VisConfig(VisModule* module) {
     // Choices that could not be saved are still the user's: start from them.
-    if (!g_state.appearanceUnsaved) LoadAppearance(module);
+    if (!g_state.appearanceUnsaved) LoadAppearance(module, kAskPatientlyMs);
+    NoteInEffect();
     g_state.saveFailureShown = 0;
     // While it is open, compositions keep the picks made in it.
     InterlockedExchange(&g_state.dialogOpen, 1);
@@ -28,9 +65,9 @@ void __cdecl VisConfig(VisModule* module) {
     // OK saved before the dialog closed; -1 (no dialog) counts as OK, as the
     // values in memory are kept.
     if (result == -1)
-        SaveAppearance(module);
+        SaveAppearance(module, kAskPatientlyMs);
     else if (result == 0)
-        LoadAppearance(module);
+        RestoreInEffect();
     InterlockedExchange(&g_state.dialogOpen, 0);
     RequestRedraw();
 }
@@ -52,7 +89,7 @@ static void TellSaveFailed(HWND dialog, const VisModule* module) {
 }
 
 static void Save(HWND dialog, const VisModule* module) {
-    if (!SaveAppearance(module)) TellSaveFailed(dialog, module);
+    if (!SaveAppearance(module, kAskPatientlyMs)) TellSaveFailed(dialog, module);
 }
 
 static void SetItemNumber(HWND dialog, int id, int value) {
@@ -138,6 +175,7 @@ static void Apply(HWND dialog) {
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
     if (!module) return;
     Save(dialog, module);
+    NoteInEffect();
     RequestRedraw();
 }
 
