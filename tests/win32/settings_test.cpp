@@ -704,6 +704,7 @@ TEST_F(SettingsFile, LibraryPathTooLongReadsAndWritesNothing) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
+        g_state.settingsSettled = kSettingsUnknown;  // another library, another load
         DeepCopy copy(row.folderLength, row.dllName);
         ASSERT_EQ(copy.folders.back().size(), row.folderLength);
         ASSERT_NE(copy.dll, nullptr) << "could not load " << copy.dllPath;

@@ -214,11 +214,16 @@ TEST(TitleWindow, PlacementAndStyleFromTheFile) {
         {"x -3000", "Screen_x=-3000\r\nScreen_y=200\r\nScreen_w=300\r\nScreen_h=80\r\n", {0, 200, 300, 280}, 0},
         {"off the screen and wider than it", "Screen_x=5000\r\nScreen_y=100\r\nScreen_w=2000\r\nScreen_h=100\r\nWindow_style=2\r\n",
          {0, 100, 1280, 200}, 2},
-        // Partly on the screen: exactly where it was.
+        // Enough of it on the screen to grab: exactly where it was.
         {"two pixels off the left edge", "Screen_x=-2\r\nScreen_y=700\r\nScreen_w=300\r\nScreen_h=80\r\n",
          {-2, 700, 298, 780}, 0},
+        {"80 x 34 on, in the corner", "Screen_x=1200\r\nScreen_y=990\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
+         {1200, 990, 1500, 1070}, 2},
+        // Too little to grab (30 x 24): into the corner.
         {"mostly off the corner", "Screen_x=1250\r\nScreen_y=1000\r\nScreen_w=300\r\nScreen_h=80\r\nWindow_style=2\r\n",
-         {1250, 1000, 1550, 1080}, 2},
+         {980, 944, 1280, 1024}, 2},
+        {"one pixel on, under a caption", "Screen_x=1279\r\nScreen_y=500\r\nScreen_w=300\r\nScreen_h=80\r\n",
+         {980, 500, 1280, 580}, 0},
         {"style 3", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=3\r\n",
          {20, 30, 260, 94}, 0},
         {"style -1", "Screen_x=20\r\nScreen_y=30\r\nScreen_w=240\r\nScreen_h=64\r\nWindow_style=-1\r\n",
