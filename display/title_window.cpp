@@ -94,12 +94,14 @@ static void KeepReachable(HWND window) {
 // clamped) is the one laid out, drawn and saved.
 static void PlaceWindow(HWND window) {
     DisplayState& s = g_state;
+    // Taken first: the frame's change reports the window's present rectangle.
+    const int x = s.screenX, y = s.screenY;
     // Opened on a monitor of another scale: as large as it looks elsewhere.
     const int w = ScaleToDpi(s.screenW, s.playerDpi, s.windowDpi);
     const int h = ScaleToDpi(s.screenH, s.playerDpi, s.windowDpi);
     ApplyStyle(window, s.styleIndex);
     SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);
-    SetWindowPos(window, NULL, s.screenX, s.screenY, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, NULL, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     if (s.topMost || (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) ApplyTopMost(window);
     RecordPlacement(window);
     KeepReachable(window);

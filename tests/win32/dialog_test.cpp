@@ -635,6 +635,8 @@ TEST(ConfigDialog, SettingsOutliveTheLibraryWhereverTheyLive) {
 struct FailedSaveCase {
     const char* label;
     bool applyFirst;
+    bool held = false;         // plugin.ini is writable but another program holds it throughout
+    bool cancelAgain = false;  // then the dialog is opened again and cancelled
 };
 
 TEST(ConfigDialog, SaveThatFailsIsToldOnceAndKeptOnScreen) {
@@ -642,16 +644,21 @@ TEST(ConfigDialog, SaveThatFailsIsToldOnceAndKeptOnScreen) {
     const FailedSaveCase cases[] = {
         {"OK", false},
         {"Apply, then OK", true},
+        {"held by another program, OK", false, true},
+        {"OK, then opened again and cancelled", false, false, true},
     };
     for (const FailedSaveCase& c : cases) {
         SCOPED_TRACE(c.label);
         RemoveUserSettings();
-        HostPlayer player("ab - Winamp");
+        HostPlayer player("ab - Winamp", c.held ? Section("Scroll_Step=4\r\n").c_str() : nullptr);
         // Neither beside the library nor per user can anything be written.
-        Blocked beside(player.plugin.iniPath, kFolder);
+        Blocked beside(player.plugin.iniPath, c.held ? kWritable : kFolder);
         CreateDirectoryA(UserSettingsFolder().c_str(), nullptr);
-        Blocked perUser(UserSettingsFile(), kFolder);
+        Blocked perUser(UserSettingsFile(), c.held ? kWritable : kFolder);
         ASSERT_EQ(player.Start(), 0);
+        // Held from once its place is settled: the save waits a moment, then fails.
+        HANDLE held = c.held ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
+        const std::vector<std::string> names = FolderNames(player.plugin.folder);
         player.SetAutoFrames(true);
         HWND title = player.TitleWindow();
         ASSERT_NE(title, nullptr);
@@ -687,6 +694,10 @@ TEST(ConfigDialog, SaveThatFailsIsToldOnceAndKeptOnScreen) {
         EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
         EXPECT_NE(text.find(player.plugin.iniPath), std::string::npos) << "names where they were meant to go: " << text;
         EXPECT_EQ(FindWindowA("#32770", kSaveFailedCaption), nullptr);
+        if (c.cancelAgain) {
+            // The message promised the choices stay in effect: Cancel keeps them.
+            RunDialog(player, [&](HWND dlg) { Click(dlg, IDCANCEL); });
+        }
 
         // A requested composition (the title changes) keeps the chosen colour.
         const Image before = Capture(title);
@@ -698,6 +709,12 @@ TEST(ConfigDialog, SaveThatFailsIsToldOnceAndKeptOnScreen) {
         EXPECT_EQ(after.at(2, 2), Rgb(red)) << "the display keeps the chosen background";
         player.SetAutoFrames(false);
         player.Stop();
+        if (held != INVALID_HANDLE_VALUE) {
+            CloseHandle(held);
+            EXPECT_EQ(IniValue(player.plugin.iniPath, "Scroll_Step"), "4") << "nothing was saved";
+            EXPECT_EQ(FolderNames(player.plugin.folder), names) << "nor put in another file beside it";
+            EXPECT_EQ(FolderNames(UserSettingsFolder()), std::vector<std::string>{}) << "nor per user";
+        }
     }
     RemoveUserSettings();
 }

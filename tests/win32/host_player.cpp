@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -28,24 +29,40 @@ std::string MakeTempFolder() {
     }
 }
 
-void RemoveTree(const std::string& path) {
+namespace {
+// Calls `each(name, isFolder)` for every entry of `path` but . and ..
+void ForEntries(const std::string& path, const std::function<void(const std::string&, bool)>& each) {
     std::string folder = path;
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") each(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    ForEntries(folder, [&](const std::string& name, bool isFolder) {
+        const std::string full = folder + "\\" + name;
+        if (isFolder)
+            RemoveTree(full);
+        else
+            DeleteFileA(full.c_str());
+    });
     RemoveDirectoryA(folder.c_str());
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    ForEntries(folder, [&](const std::string& name, bool) { names.push_back(name); });
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteTextFile(const std::string& path, const std::string& text) {
@@ -86,6 +103,28 @@ std::vector<std::string> SectionLines(const std::string& path, const std::string
 
 HANDLE HoldReadOnly(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+HANDLE HoldReadOnlyFor(const std::string& path, int ms) {
+    struct Hold {
+        HANDLE file;
+        DWORD ms;
+    };
+    Hold* hold = new Hold{HoldReadOnly(path), (DWORD)ms};
+    if (hold->file == INVALID_HANDLE_VALUE) {
+        delete hold;
+        return nullptr;
+    }
+    return CreateThread(
+        nullptr, 0,
+        [](void* arg) -> DWORD {
+            Hold* h = (Hold*)arg;
+            Sleep(h->ms);
+            CloseHandle(h->file);
+            delete h;
+            return 0;
+        },
+        hold, 0, nullptr);
 }
 
 // ---- the per-user settings copy ----

@@ -30,6 +30,12 @@ std::string ProgramFolder();
 // Opens an existing file for reading and lets others only read it: every
 // writer then fails (a read-only file, even for root). Close to release.
 HANDLE HoldReadOnly(const std::string& path);
+// The same for `ms` only, as another program holds the file for a moment;
+// returns the thread that releases it (wait for it, then close it), null
+// when the file could not be held.
+HANDLE HoldReadOnlyFor(const std::string& path, int ms);
+// The names in a folder, sorted, without . and ..
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // ---- the per-user settings copy ----
 // <application data>\Mirn Title Display\, shared by every test of the

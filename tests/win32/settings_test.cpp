@@ -512,6 +512,16 @@ void BlockWith(const std::string& path) {
 TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
     const std::string playerFolder = MakeTempFolder();
     const std::string tooLong = "C:\\" + std::string(300, 'p');
+    // Answers a player imitating this one may give: a page it cannot read,
+    // and a path without an end that runs into one.
+    char* pages = (char*)VirtualAlloc(nullptr, 2 * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(pages, nullptr);
+    memset(pages, 'x', 4096);
+    DWORD was = 0;
+    ASSERT_TRUE(VirtualProtect(pages + 4096, 4096, PAGE_NOACCESS, &was));
+    const char* unreadable = pages + 4096;
+    const char* runsOff = pages + 4096 - 16;
+    const char* count = (const char*)(UINT_PTR)42;
     const WhereRow rows[] = {
         {"writable file", kWritable, nullptr, false, kBesideTheLibrary},
         {"writable file, player names its folder", kWritable, playerFolder.c_str(), false, kBesideTheLibrary},
@@ -522,6 +532,9 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
         {"read-only file, player names its folder", kReadOnly, playerFolder.c_str(), false, kPlayerFolder},
         {"read-only file, player answers an empty path", kReadOnly, "", false, kApplicationData},
         {"read-only file, player answers a path too long", kReadOnly, tooLong.c_str(), false, kApplicationData},
+        {"read-only file, player answers an unreadable address", kReadOnly, unreadable, false, kApplicationData},
+        {"read-only file, player answers a path into unreadable memory", kReadOnly, runsOff, false, kApplicationData},
+        {"plugin.ini a folder, player answers a count", kFolder, count, false, kApplicationData},
         {"read-only file, per-user copy blocked", kReadOnly, nullptr, true, kBesideTheLibrary},
         {"read-only file ending in a 9000-character line", kReadOnly, nullptr, false, kApplicationData, true},
         {"plugin.ini a folder, per-user copy blocked", kFolder, nullptr, true, kBesideTheLibrary},
@@ -554,9 +567,13 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
                                  : row.where == kPlayerFolder   ? playerFile
                                                                 : UserSettingsFile();
 
+        const std::vector<std::string> names = FolderNames(player.plugin.folder);
         char path[MAX_PATH] = "";
         ASSERT_TRUE(SettingsPath(player.module, path));
         EXPECT_EQ(lstrcmpiA(path, want.c_str()), 0) << path;
+        // Finding out made, removed and changed nothing beside the library.
+        EXPECT_EQ(FolderNames(player.plugin.folder), names);
+        EXPECT_EQ(readable ? FileBytes(beside) : "", before);
 
         // What the file beside the library holds is read wherever the file lives.
         SetPlacement(kMemoryPlacement);
@@ -607,6 +624,50 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
     }
     RemoveUserSettings();
     RemoveTree(playerFolder);
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// Another program holding the file for a moment (a backup, a scan, another
+// plug-in writing the shared file) delays a save; holding it longer fails
+// the save, which is then reported. Either way nothing goes to another file.
+TEST_F(SettingsFile, AWriterHoldingTheFileIsWaitedOutForAMoment) {
+    const struct {
+        int heldMs;
+        bool saved;
+    } rows[] = {{300, true}, {3000, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.heldMs);
+        ResetDisplayState();
+        HostPlayer player("Song - Winamp", Ini("Scroll_Step=4\r\n").c_str(), GetModule(0));
+        const std::string ini = player.plugin.iniPath;
+        char path[MAX_PATH] = "";
+        ASSERT_TRUE(SettingsPath(player.module, path));
+        ASSERT_EQ(lstrcmpiA(path, ini.c_str()), 0) << path;
+        const std::vector<std::string> names = FolderNames(player.plugin.folder);
+        const std::string before = FileBytes(ini);
+
+        HANDLE release = HoldReadOnlyFor(ini, row.heldMs);
+        ASSERT_NE(release, nullptr);
+        SetAppearance(kMemoryAppearance);
+        const DWORD started = GetTickCount();
+        EXPECT_EQ(SaveAppearance(player.module), row.saved);
+        // The wait is paid once a save, not once a key (14 keys).
+        EXPECT_LT(GetTickCount() - started, 2500u);
+        EXPECT_EQ(g_state.appearanceUnsaved, row.saved ? 0 : 1);
+        WaitForSingleObject(release, INFINITE);
+        CloseHandle(release);
+
+        if (row.saved) {
+            const std::vector<std::string> lines = SectionLines(ini, kSection);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Scroll_Step=7"), 1);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "FaceName=Memory Face"), 1);
+        } else {
+            EXPECT_EQ(FileBytes(ini), before);
+        }
+        EXPECT_EQ(FolderNames(player.plugin.folder), names) << "no other file beside it";
+        ASSERT_TRUE(SettingsPath(player.module, path));
+        EXPECT_EQ(lstrcmpiA(path, ini.c_str()), 0) << "still the file it was: " << path;
+    }
 }
 
 // ---- a library path too long to name its settings file ----

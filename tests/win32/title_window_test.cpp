@@ -255,6 +255,133 @@ TEST(TitleWindow, PlacementAndStyleFromTheFile) {
     }
 }
 
+// A player whose window thread is still busy as the display starts (loading
+// its UI, or waiting for the display) answers nothing for a while. Until it
+// has said where its settings are, nothing is read or written at a guess;
+// once it has, the window moves to the place stored there.
+TEST(TitleWindow, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
+    struct Row {
+        const char* label;
+        bool besideReadOnly;
+        bool namesFolder;    // the player answers 335 with a folder holding a placement
+        bool stopWhileBusy;  // stopped before it ever answered
+        RECT during, after;  // the window while it is busy, and once it has answered
+    } rows[] = {
+        {"read-only beside, the player's folder holds the place", true, true, false, {100, 220, 500, 284},
+         {200, 500, 500, 550}},
+        {"read-only beside, the player names no folder: the per-user copy takes the file's place", true, false, false,
+         {100, 220, 500, 284}, {321, 123, 621, 173}},
+        {"writable beside: nothing to ask", false, true, false, {321, 123, 621, 173}, {321, 123, 621, 173}},
+        {"stopped while busy, never answered", true, true, true, {100, 220, 500, 284}, {}},
+    };
+    const std::string beside = Ini("Screen_x=321\r\nScreen_y=123\r\nScreen_w=300\r\nScreen_h=50\r\nWindow_style=2\r\n");
+    const std::string inFolder =
+        Ini("Screen_x=200\r\nScreen_y=500\r\nScreen_w=300\r\nScreen_h=50\r\nWindow_style=2\r\nBkColor=255\r\n");
+    const std::string folder = MakeTempFolder();
+    const std::string folderFile = folder + "Plugins\\plugin.ini";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        RemoveUserSettings();
+        RemoveTree(folder + "Plugins");
+        CreateDirectoryA((folder + "Plugins").c_str(), nullptr);
+        WriteTextFile(folderFile, inFolder);
+        HostPlayer player("1. Artist - Song - Winamp", beside.c_str());
+        if (row.namesFolder) player.settingsFolder = folder.c_str();
+        HANDLE held = row.besideReadOnly ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
+        RECT during = {};
+        player.OnDisplayWhileHung(1500, [&] {
+            ASSERT_EQ(player.module->start(player.module), 0);
+            for (int i = 0; i < 3; ++i) player.module->render(player.module);
+            GetWindowRect(player.TitleWindow(), &during);
+            if (row.stopWhileBusy) player.module->stop(player.module);
+        });
+        EXPECT_TRUE(SameRect(during, row.during)) << Describe(during);
+        if (!row.stopWhileBusy) {
+            player.Frame(3);
+            HWND t = player.TitleWindow();
+            ASSERT_NE(t, nullptr);
+            EXPECT_TRUE(SameRect(OuterRect(t), row.after)) << Describe(OuterRect(t));
+            if (row.namesFolder && row.besideReadOnly) {
+                const Shot shot = Grab(player);
+                ASSERT_GT(shot.width, 0);
+                EXPECT_EQ(shot.at(0, 0), 0xFF0000u) << "the appearance from the same file";
+            }
+            player.Stop();
+        }
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(FileBytes(player.plugin.iniPath), row.besideReadOnly ? beside : FileBytes(player.plugin.iniPath));
+        const bool perUser = !row.namesFolder && !row.stopWhileBusy;
+        EXPECT_EQ(FileExists(UserSettingsFolder()), perUser) << "nothing read or written at a guess";
+        if (row.stopWhileBusy || !row.besideReadOnly) {
+            EXPECT_EQ(FileBytes(folderFile), inFolder) << "the player's folder is left alone";
+        } else if (row.namesFolder) {
+            ExpectPlacementSaved(folderFile, 200, 500, 300, 50, 2);
+        }
+    }
+    RemoveUserSettings();
+    RemoveTree(folder);
+}
+
+// A window stretched once over two monitors, or lower than its frame
+// allows, is clamped by the system: the rectangle it really has is laid out,
+// drawn and saved.
+TEST(TitleWindow, ASizeTheScreenCannotHoldIsTheSizeItGets) {
+    struct Row {
+        const char* label;
+        const char* lines;
+    } rows[] = {
+        {"wider than the screen, no frame", "Screen_x=0\r\nScreen_y=300\r\nScreen_w=3000\r\nScreen_h=60\r\nWindow_style=2\r\n"},
+        {"wider than the screen, tool frame", "Screen_x=0\r\nScreen_y=300\r\nScreen_w=3000\r\nScreen_h=60\r\n"},
+        {"lower than the tool frame allows", "Screen_x=40\r\nScreen_y=300\r\nScreen_w=300\r\nScreen_h=3\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("Hi - Winamp", Ini(std::string(row.lines) + "BkColor=0\r\nColor=16777215\r\n").c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND t = player.TitleWindow();
+        const RECT r = OuterRect(t);
+        EXPECT_LE(r.right - r.left, 1400) << "clamped by the system";
+        EXPECT_GE(r.bottom - r.top, 20);
+        const Shot shot = Grab(player);
+        RECT client = {};
+        GetClientRect(t, &client);
+        ASSERT_EQ(shot.width, client.right);
+        if (shot.height >= 16) {
+            const Band ink = InkBand(shot, 0);
+            ASSERT_FALSE(ink.empty()) << "the title is drawn inside the window";
+            EXPECT_NEAR(ink.centreX(), shot.width / 2, 8) << "centred in the real window";
+        }
+        player.Stop();
+        const std::vector<std::string> lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+        EXPECT_TRUE(HasLine(lines, "Screen_w=" + std::to_string(r.right - r.left)));
+        EXPECT_TRUE(HasLine(lines, "Screen_h=" + std::to_string(r.bottom - r.top)));
+    }
+}
+
+// Dragging sends a move at every step: while the player is busy none of them
+// waits for it (each would wait for the title fetch's limit).
+TEST(TitleWindow, MovesWhileThePlayerIsBusyWaitForNothing) {
+    HostPlayer player("Hi - Winamp", Ini("Screen_x=50\r\nScreen_y=300\r\nScreen_w=200\r\nScreen_h=64\r\nWindow_style=2\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND t = player.TitleWindow();
+    const Shot before = Grab(player);
+    DWORD took = 0;
+    player.OnDisplayWhileHung(1500, [&] {
+        const DWORD started = GetTickCount();
+        for (int i = 1; i <= 10; ++i) SetWindowPos(t, nullptr, 50 + 10 * i, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        took = GetTickCount() - started;
+    });
+    EXPECT_LT(took, 300u) << "ten moves";
+    player.Frame();
+    EXPECT_EQ(OuterRect(t).left, 150);
+    const Shot after = Grab(player);
+    EXPECT_TRUE(after.pixels == before.pixels) << "the same picture, moved";
+    player.Stop();
+    ExpectPlacementSaved(player.plugin.iniPath, 150, 300, 200, 64, 2);
+}
+
 TEST(TitleWindow, DoubleClicksCycleTheStylesAndKeepTheRectangle) {
     HostPlayer player("1. Artist - Song - Winamp",
                       Ini("Screen_x=40\r\nScreen_y=300\r\nScreen_w=320\r\nScreen_h=80\r\n").c_str());
