@@ -12,7 +12,6 @@
 
 static const char kClassName[] = "MirnVis";
 static const char kErrorCaption[] = "blah";
-static const int kMaxMonitors = 16;
 
 const WindowStyle StyleTable[3] = {
     {WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW},
@@ -55,16 +54,6 @@ static bool HostRect(HWND host, RECT* r) {
     return true;
 }
 
-static BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    PlaceRect* areas = (PlaceRect*)list;
-    int& count = *(int*)&areas[kMaxMonitors];
-    MONITORINFO mi = {};
-    mi.cbSize = sizeof mi;
-    if (count < kMaxMonitors && GetMonitorInfoA(monitor, &mi))
-        areas[count++] = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
-    return TRUE;
-}
-
 // A window the user cannot grab (on no monitor, under a taskbar, a pixel or
 // its border on a screen: a monitor unplugged, a resolution lowered, a place
 // saved by hand) moves into the work area of the nearest monitor, keeping
@@ -73,16 +62,13 @@ static void KeepReachable(HWND window) {
     RECT outer, client;
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
     MapWindowPoints(window, NULL, (POINT*)&client, 2);
-    PlaceRect areas[kMaxMonitors + 1];  // the count after them
-    int& count = *(int*)&areas[kMaxMonitors];
-    count = 0;
-    EnumDisplayMonitors(NULL, NULL, AddWorkArea, (LPARAM)areas);
-    const Placement inside = {client.left, client.top, client.right - client.left, client.bottom - client.top};
-    if (Reachable(inside, areas, count)) return;
+    // The monitor holding most of the client is the one that can hold a grab.
     MONITORINFO mi = {};
     mi.cbSize = sizeof mi;
-    if (!GetMonitorInfoA(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &mi)) return;
+    if (!GetMonitorInfoA(MonitorFromRect(&client, MONITOR_DEFAULTTONEAREST), &mi)) return;
     const PlaceRect work = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+    const Placement inside = {client.left, client.top, client.right - client.left, client.bottom - client.top};
+    if (Reachable(inside, &work, 1)) return;
     const Placement moved =
         MoveIntoArea({outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, work);
     SetWindowPos(window, NULL, moved.x, moved.y, moved.w, moved.h, SWP_NOZORDER | SWP_NOACTIVATE);

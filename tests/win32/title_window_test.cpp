@@ -322,6 +322,38 @@ TEST(TitleWindow, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
     RemoveTree(folder);
 }
 
+// A monitor unplugged, a resolution lowered or a taskbar grown while the
+// display runs: the window is checked again, and one that can no longer be
+// grabbed comes back into the work area. Other setting changes move nothing.
+TEST(TitleWindow, KeptReachableWhenTheScreenChanges) {
+    struct Row {
+        const char* label;
+        UINT message;
+        WPARAM wParam;
+        bool moved;
+    } rows[] = {
+        {"display change", WM_DISPLAYCHANGE, 32, true},
+        {"work area change", WM_SETTINGCHANGE, SPI_SETWORKAREA, true},
+        {"another setting", WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("Hi - Winamp", Ini("Screen_x=50\r\nScreen_y=300\r\nScreen_w=200\r\nScreen_h=64\r\nWindow_style=2\r\n").c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND t = player.TitleWindow();
+        // Where a screen that was there would have left it.
+        player.OnDisplay([&] {
+            SetWindowPos(t, nullptr, 1270, 1000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            SendMessageA(t, row.message, row.wParam, MAKELPARAM(1280, 1024));
+        });
+        const RECT want = row.moved ? RECT{1080, 960, 1280, 1024} : RECT{1270, 1000, 1470, 1064};
+        EXPECT_TRUE(SameRect(OuterRect(t), want)) << Describe(OuterRect(t));
+        player.Stop();
+        ExpectPlacementSaved(player.plugin.iniPath, want.left, want.top, 200, 64, 2);
+    }
+}
+
 // A window stretched once over two monitors, or lower than its frame
 // allows, is clamped by the system: the rectangle it really has is laid out,
 // drawn and saved.
