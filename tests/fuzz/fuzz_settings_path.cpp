@@ -1,4 +1,4 @@
-// BuildSettingsPath into a heap buffer exactly outSize long, so any write
+// BuildSettingsPath and BuildProbePath into a heap buffer exactly outSize long, so any write
 // past it is an ASan report. Input: 16-bit outSize, then the library path.
 #include "settings/settings_rules.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -21,6 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else if (outSize > 0)
         FUZZ_CHECK(out[0] == '\0');
     FUZZ_CHECK(strcmp(library, path.c_str()) == 0);  // input untouched
+
+    // The probe of the folder fits wherever a plugin.ini with a folder does.
+    const bool probed = BuildProbePath(library, (uint32_t)size, out, outSize);
+    FUZZ_CHECK(probed == (ok && slash != std::string::npos));
+    if (probed)
+        FUZZ_CHECK(strlen(out) == expected.size() && strncmp(out, expected.c_str(), slash + 1) == 0);
+    else if (outSize > 0)
+        FUZZ_CHECK(out[0] == '\0');
     delete[] out;
     delete[] library;
     return 0;
