@@ -358,9 +358,19 @@ void ReadAppearance(const Profile& p) {
     s.appearanceUnsaved = 0;
 }
 
-// Reads the appearance, noting the bytes it came from.
-void ReadAppearanceMarked(const Profile& p, bool marked, uint32_t hash, DWORD bytes) {
+// Reads the appearance, noting the bytes it came from; with `changed`, only
+// when those bytes are not the ones the values in memory were read from.
+// A file held from reading for a moment leaves the values read before it.
+void ReadAppearanceMarked(const VisModule* module, UINT waitMs, bool changed) {
     DisplayState& s = g_state;
+    Profile p = OpenProfile(module, waitMs);
+    uint32_t hash = 0;
+    DWORD bytes = 0;
+    // Marked before reading: a change made meanwhile is read next time.
+    const bool marked = p.valid && MarkFile(p.path, &hash, &bytes);
+    if (changed && s.appearanceMarked && p.valid &&
+        (!marked || (hash == s.appearanceHash && bytes == s.appearanceBytes)))
+        return;
     ReadAppearance(p);
     s.appearanceMarked = marked;
     s.appearanceHash = hash;
@@ -369,14 +379,7 @@ void ReadAppearanceMarked(const Profile& p, bool marked, uint32_t hash, DWORD by
 
 }  // namespace
 
-void LoadAppearance(const VisModule* module, UINT waitMs) {
-    Profile p = OpenProfile(module, waitMs);
-    uint32_t hash = 0;
-    DWORD bytes = 0;
-    // Marked before reading: a change made meanwhile is read next time.
-    const bool marked = p.valid && MarkFile(p.path, &hash, &bytes);
-    ReadAppearanceMarked(p, marked, hash, bytes);
-}
+void LoadAppearance(const VisModule* module, UINT waitMs) { ReadAppearanceMarked(module, waitMs, false); }
 
 bool SaveAppearance(const VisModule* module, UINT waitMs) {
     Profile p = OpenProfile(module, waitMs);
@@ -412,15 +415,6 @@ bool SaveLook(const VisModule* module) {
 }
 
 void RefreshAppearance(const VisModule* module) {
-    DisplayState& s = g_state;
-    if (s.dialogOpen || s.appearanceUnsaved) return;
-    Profile p = OpenProfile(module);
-    uint32_t hash = 0;
-    DWORD bytes = 0;
-    const bool marked = p.valid && MarkFile(p.path, &hash, &bytes);
-    // The same bytes mean the same values; a file held from reading for a
-    // moment leaves the values read before it.
-    if (s.appearanceMarked && p.valid && (!marked || (hash == s.appearanceHash && bytes == s.appearanceBytes)))
-        return;
-    ReadAppearanceMarked(p, marked, hash, bytes);
+    if (g_state.dialogOpen || g_state.appearanceUnsaved) return;
+    ReadAppearanceMarked(module, kAskBrieflyMs, true);
 }

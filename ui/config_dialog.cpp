@@ -3,6 +3,8 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
+
 #include "display/dpi.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
@@ -14,18 +16,17 @@
 static const int kTextLimit = 80;
 
 // What is in effect: as the dialog opened, then as last applied. Cancel
-// goes back to it, choices a failed save kept in memory included.
+// goes back to it, choices a failed save kept in memory included. The fields
+// from `font` to `scrollEnabled` are copied as the one run they are.
+static const size_t kRunBytes = offsetof(DisplayState, scrollEnabled) + sizeof(int) - offsetof(DisplayState, font);
+static_assert(offsetof(AppearanceValues, scrollEnabled) + sizeof(int) == kRunBytes, "the run is laid out alike");
+
 static void NoteInEffect() {
     DisplayState& s = g_state;
     AppearanceValues& v = s.inEffect;
     LockFont();
-    v.font = s.font;
+    CopyMemory(&v.font, &s.font, kRunBytes);
     UnlockFont();
-    v.textColor = TextColor();
-    v.bkColor = s.bkColor;
-    v.scrollStep = s.scrollStep;
-    v.scrollInterval = s.scrollInterval;
-    v.scrollEnabled = s.scrollEnabled;
     v.transparent = s.transparent;
     v.outline = s.outline;
     v.outlineColor = s.outlineColor;
@@ -36,13 +37,8 @@ static void RestoreInEffect() {
     DisplayState& s = g_state;
     const AppearanceValues& v = s.inEffect;
     LockFont();
-    s.font = v.font;
+    CopyMemory(&s.font, &v.font, kRunBytes);
     UnlockFont();
-    TextColor() = v.textColor;
-    s.bkColor = v.bkColor;
-    s.scrollStep = v.scrollStep;
-    s.scrollInterval = v.scrollInterval;
-    s.scrollEnabled = v.scrollEnabled;
     s.transparent = v.transparent;
     s.outline = v.outline;
     s.outlineColor = v.outlineColor;
