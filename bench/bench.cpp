@@ -949,12 +949,11 @@ int main() {
              Med("compose30") + Med("fileWrite"), 1.3, true,
              "beyond the composition and the write it finds the settings file's folder and compares the title "
              "with what the file holds; the rest is noise unless it repeats on a quiet machine");
-    ratioRow("Composition with a thin outline, 30-character title", "composeOutline",
-             "the opaque composition's platform work (as above) plus the pixel rules over the same surface (" +
+    ratioRow("Composition with a thin outline, 30-character title (of it, the pixel rules over the same surface: " +
                  Us(Med("outlineRules")) + " µs)",
-             Med("bare30") + Med("outlineRules"), 1.5, true,
-             "beyond its platform work and the pixel rules it reads the surface's bits; the rest is noise unless "
-             "it repeats on a quiet machine");
+             "composeOutline", "the opaque composition's platform work (as above)", Med("bare30"), 1.5, true,
+             "beyond the opaque composition's platform work it runs the pixel rules (" + Us(Med("outlineRules")) +
+                 " µs) and reads the surface's bits; the rest is noise unless it repeats on a quiet machine");
     ratioRow("Frame, transparent, step due (window-sized slice of the ring + UpdateLayeredWindow)", "layerStep",
              "a bare UpdateLayeredWindow of the same window-sized bitmap", Med("layerBare"), 1.3, true,
              "beyond the bare update it copies the ring's slice into the window-sized bitmap");

@@ -27,6 +27,7 @@ size_t Offset(const IMAGE_SECTION_HEADER* sec, int sections, DWORD rva) {
 struct PeTables {
     WORD machine = 0;
     std::set<std::string> imports;  // upper case
+    std::set<std::string> functions;  // imported by name, as "USER32.DLL!Name"
     std::set<std::string> exports;
 };
 
@@ -49,6 +50,13 @@ PeTables ReadTables(const std::string& path) {
         std::string name = (const char*)at(d->Name);
         std::transform(name.begin(), name.end(), name.begin(), ::toupper);
         t.imports.insert(name);
+        const DWORD thunks = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
+        for (size_t i = 0;; ++i) {
+            const ULONGLONG thunk = plus ? ((const ULONGLONG*)at(thunks))[i] : ((const DWORD*)at(thunks))[i];
+            if (!thunk) break;
+            const bool byOrdinal = plus ? (thunk & IMAGE_ORDINAL_FLAG64) != 0 : (thunk & IMAGE_ORDINAL_FLAG32) != 0;
+            if (!byOrdinal) t.functions.insert(name + "!" + (const char*)((const IMAGE_IMPORT_BY_NAME*)at((DWORD)thunk))->Name);
+        }
     }
     const IMAGE_DATA_DIRECTORY& exp = dirs[IMAGE_DIRECTORY_ENTRY_EXPORT];
     if (exp.Size) {
@@ -69,6 +77,13 @@ void ExpectSystemImportsAndTwoExports(const std::string& path, WORD machine) {
     EXPECT_FALSE(t.imports.empty());
     for (const std::string& name : t.imports) EXPECT_TRUE(allowed.count(name)) << "imports " << name;
     EXPECT_EQ(t.exports, (std::set<std::string>{"GetMsgProc", "winampVisGetHeader"}));
+    // Windows 7 and 8.1 lack the display-scale functions: looked up at run
+    // time, never imported, or the library would not load there.
+    EXPECT_TRUE(t.functions.count("USER32.DLL!GetWindowRect")) << "the import names are read";
+    for (const char* name : {"SetThreadDpiAwarenessContext", "GetWindowDpiAwarenessContext",
+                             "GetAwarenessFromDpiAwarenessContext", "GetDpiForWindow", "GetDpiForSystem",
+                             "SetProcessDpiAwarenessContext", "SetProcessDPIAware"})
+        EXPECT_FALSE(t.functions.count(std::string("USER32.DLL!") + name)) << "imports " << name;
 }
 
 TEST(Boundary, ImportsOnlySystemLibrariesAndExportsTwoNames) {

@@ -23,8 +23,7 @@ const int kWaitMs = 5000;
 // Control ids of the settings dialog.
 const int kFontButton = 1000, kBackColor = 1001, kAbout = 1002, kInterval = 1003, kStep = 1004, kFaceName = 1005,
           kApply = 1006, kEnabled = 1007, kTextColor = 1008;
-// Wine's colour picker edits and font picker combo boxes (dlgs.h numbering).
-const int kPickerRed = 706, kPickerGreen = 707, kPickerBlue = 708;
+// Wine's font picker combo boxes (dlgs.h numbering).
 const int kPickerFace = 0x470, kPickerColor = 0x473;
 
 // ---- files ----
@@ -90,17 +89,10 @@ void RunDialog(HostPlayer& player, const std::function<void(HWND)>& body) {
     EXPECT_TRUE(opened) << "the settings dialog did not open";
 }
 
-// Picks a colour in Wine's colour picker through its red, green and blue
-// edits (they exist, hidden, even when the custom part is folded away).
+// Picks a colour in the picker behind one of the dialog's buttons.
 bool PickColour(HWND dialog, int button, COLORREF colour) {
     ClickLater(dialog, button);
-    HWND picker = WaitForDialog(kColorCaption);
-    if (!picker) return false;
-    SetDlgItemInt(picker, kPickerRed, GetRValue(colour), FALSE);
-    SetDlgItemInt(picker, kPickerGreen, GetGValue(colour), FALSE);
-    SetDlgItemInt(picker, kPickerBlue, GetBValue(colour), FALSE);
-    Click(picker, IDOK);
-    return WaitGone(picker);
+    return AnswerColourPicker(colour);
 }
 
 // ---- screen ----

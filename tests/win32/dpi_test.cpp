@@ -194,4 +194,35 @@ TEST(DisplayScale, CompositionAndStepFillTheRealClientArea) {
     player.Stop();
 }
 
+// Dragged to a monitor at 200 %: the window takes the rectangle the system
+// suggests, draws the title again at its height, and the file keeps the
+// size as the player sees it (Wine has one monitor and never sends the
+// message itself).
+TEST(DisplayScale, AnotherMonitorAnotherScale) {
+    HostPlayer::unaware = true;
+    HostPlayer player("Song - Winamp", kIni);
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame();
+    HWND w = player.TitleWindow();
+    ASSERT_NE(w, nullptr);
+    RECT suggested = {200, 500, 200 + 600, 500 + 128};
+    player.OnDisplay([&] { SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(192, 192), (LPARAM)&suggested); });
+    player.Frame();
+    RECT r = {}, client = {};
+    std::vector<DWORD> pixels;
+    AsPerMonitor([&] {
+        GetWindowRect(w, &r);
+        GetClientRect(w, &client);
+        pixels = ClientPixels(w);
+    });
+    EXPECT_TRUE(EqualRect(&r, &suggested)) << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top;
+    ASSERT_EQ(client.bottom, 128);
+    EXPECT_NEAR(InkRows(pixels, client.right, 0x008000), ReferenceInkRows("Song ", 128), 1);
+    player.Stop();
+    // Positions by the system's scale (150 %), sizes by the monitor's (200 %).
+    const std::vector<std::string> lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+    for (const char* want : {"Screen_x=133", "Screen_y=333", "Screen_w=300", "Screen_h=64"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << want;
+}
+
 }  // namespace

@@ -419,6 +419,24 @@ HWND WaitForDialog(const char* caption, int ms) {
     return nullptr;
 }
 
+bool AnswerColourPicker(COLORREF colour, int ms) {
+    // Wine's picker keeps its red, green and blue edits (dlgs.h numbering)
+    // even while the custom part is folded away.
+    const int kRed = 706, kGreen = 707, kBlue = 708;
+    HWND picker = WaitForDialog("Color", ms);
+    if (!picker) return false;
+    SetDlgItemInt(picker, kRed, GetRValue(colour), FALSE);
+    SetDlgItemInt(picker, kGreen, GetGValue(colour), FALSE);
+    SetDlgItemInt(picker, kBlue, GetBValue(colour), FALSE);
+    SendMessageA(picker, WM_COMMAND, IDOK, 0);
+    const DWORD end = GetTickCount() + (DWORD)ms;
+    while (IsWindow(picker)) {
+        if ((LONG)(GetTickCount() - end) >= 0) return false;
+        PumpMessages(10);
+    }
+    return true;
+}
+
 std::vector<DWORD> DcPixels(HDC src, int w, int h) {
     if (w <= 0 || h <= 0) return {};
     BITMAPINFO info = {};

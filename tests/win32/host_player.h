@@ -134,6 +134,9 @@ void PumpMessages(int ms);
 
 // Finds a top-level dialog of this process by caption, waiting up to `ms`.
 HWND WaitForDialog(const char* caption, int ms = 5000);
+// Waits for the colour picker (ChooseColorA) to open, picks `colour` in it
+// and confirms; false when it did not open or close.
+bool AnswerColourPicker(COLORREF colour, int ms = 5000);
 
 // w x h pixels of `dc` from (0, 0) as 0x00RRGGBB values, row by row from
 // the top; empty for an empty size.

@@ -220,24 +220,38 @@ TEST(LayeredWindow, LookThroughTheMenu) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Outline=1"), lines.end());
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "Transparent=0"), lines.end()) << "a default written";
     EXPECT_GT(Count(ClientPixels(player.TitleWindow()), 0x000000), 20) << "no black outline";
+    // "Outline colour...": the picker's choice is drawn and saved at once.
+    ChooseFromMenu(player, 9);
+    ASSERT_TRUE(AnswerColourPicker(RGB(0, 0, 255)));
+    player.Pump(150);
+    lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "OutlineColor=16711680"), lines.end());
+    EXPECT_GT(Count(ClientPixels(player.TitleWindow()), kBlue), 20) << "no blue outline";
     // The settings dialog's Apply, OK and Cancel keep the look with the colours.
-    for (int button : {1006 /* Apply */, IDOK, IDCANCEL}) {
-        SCOPED_TRACE(button);
-        player.Configure([&] {
-            HWND dialog = WaitForDialog("configration - Title plugin");
-            ASSERT_NE(dialog, nullptr);
-            if (button == 1006) SendMessageA(dialog, WM_COMMAND, button, 0);
-            PostMessageA(dialog, WM_COMMAND, button == 1006 ? IDCANCEL : button, 0);
-        });
-        player.Frame();
-        lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
-        EXPECT_NE(std::find(lines.begin(), lines.end(), "Outline=1"), lines.end());
-        EXPECT_GT(Count(ClientPixels(player.TitleWindow()), 0x000000), 20) << "the outline went";
-    }
+    auto dialogKeeps = [&](const std::vector<const char*>& want, bool layered) {
+        for (int button : {1006 /* Apply */, IDOK, IDCANCEL}) {
+            SCOPED_TRACE(button);
+            player.Configure([&] {
+                HWND dialog = WaitForDialog("configration - Title plugin");
+                ASSERT_NE(dialog, nullptr);
+                if (button == 1006) SendMessageA(dialog, WM_COMMAND, button, 0);
+                PostMessageA(dialog, WM_COMMAND, button == 1006 ? IDCANCEL : button, 0);
+            });
+            player.Frame();
+            lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+            for (const char* line : want) EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+            EXPECT_EQ(Layered(player.TitleWindow()), layered);
+            if (!layered) {
+                EXPECT_GT(Count(ClientPixels(player.TitleWindow()), kBlue), 20) << "the outline went";
+            }
+        }
+    };
+    dialogKeeps({"Outline=1", "OutlineColor=16711680"}, false);
     ChooseFromMenu(player, 7);
     EXPECT_TRUE(Layered(player.TitleWindow()));
     lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Transparent=1"), lines.end());
+    dialogKeeps({"Transparent=1", "Outline=1", "OutlineColor=16711680"}, true);
     player.Stop();
     ASSERT_EQ(player.Start(), 0);
     player.Frame();
@@ -257,4 +271,41 @@ TEST(LayeredWindow, LookThroughTheMenu) {
     lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Outline=0"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Transparent=0"), lines.end());
+}
+
+// While transparent the window has no frame; the one chosen comes back, on
+// the same rectangle, with the opaque background.
+TEST(LayeredWindow, TheChosenFrameComesBackWhenOpaque) {
+    const DWORD frames[] = {WS_CAPTION | WS_THICKFRAME, WS_THICKFRAME};
+    for (int style = 0; style < 2; ++style) {
+        SCOPED_TRACE(style);
+        BackdropWindow backdrop;
+        HostPlayer player("1. Artist - Song - Winamp",
+                          (std::string("[Title Display (ALPHA)]\r\nScreen_x=300\r\nScreen_y=400\r\nScreen_w=300\r\n"
+                                       "Screen_h=60\r\nColor=255\r\nBkColor=16777215\r\nTransparent=1\r\nWindow_style=") +
+                           std::to_string(style) + "\r\n")
+                              .c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HWND w = player.TitleWindow();
+        ASSERT_TRUE(Layered(w));
+        EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0) << "a frame while transparent";
+        RECT r = {};
+        GetWindowRect(w, &r);
+        EXPECT_TRUE(EqualRect(&r, &kRect));
+        ChooseFromMenu(player, 7);
+        EXPECT_FALSE(Layered(w));
+        EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), (LONG)frames[style]);
+        RECT after = {};
+        GetWindowRect(w, &after);
+        EXPECT_TRUE(EqualRect(&after, &kRect)) << "the rectangle is kept";
+        // The picture fills the smaller client area of the frame.
+        const std::vector<DWORD> opaque = ClientPixels(w);
+        ASSERT_FALSE(opaque.empty());
+        EXPECT_EQ(opaque.front(), kWhite);
+        EXPECT_EQ(opaque.back(), kWhite);
+        EXPECT_GT(Count(opaque, kRed), 20);
+        player.Stop();
+        EXPECT_NE(FileBytes(player.plugin.iniPath).find("Window_style=" + std::to_string(style)), std::string::npos);
+    }
 }
