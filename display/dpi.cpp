@@ -9,7 +9,8 @@ typedef UINT(WINAPI* DpiForSystemFn)(void);
 
 static const DpiContext kPerMonitor = (DpiContext)(LONG_PTR)-3;
 static const DpiContext kPerMonitorV2 = (DpiContext)(LONG_PTR)-4;
-static const int kUnaware = 0;  // DPI_AWARENESS_UNAWARE
+static const int kUnaware = 0;          // DPI_AWARENESS_UNAWARE
+static const int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
 
 // Looked up once: a marquee step switches twice, and must stay as cheap as
 // the copy it makes. Threads that race here store the same values.
@@ -36,17 +37,22 @@ static DpiContext Switch(DpiContext to) {
 
 // The player's own context, from the thread that starts the display.
 static DpiContext g_playerContext;
+// That thread sees the title window's real pixels already (a player aware
+// of each monitor's scale): a marquee step need not switch at all.
+static bool g_playerSeesRealPixels;
 
 DpiContext EnterPerMonitorContext() {
     DpiContext previous = Switch(kPerMonitorV2);
     if (!previous) previous = Switch(kPerMonitor);
     if (previous) g_playerContext = previous;
+    AwarenessFn awareness = (AwarenessFn)Dpi(kAwareness);
+    g_playerSeesRealPixels = previous && awareness && awareness(previous) == kPerMonitorAware;
     return previous;
 }
 
 DpiContext EnterWindowContext(HWND window) {
     WindowContextFn get = (WindowContextFn)Dpi(kWindowContext);
-    DpiContext context = get && window ? get(window) : NULL;
+    DpiContext context = get && window && !g_playerSeesRealPixels ? get(window) : NULL;
     return context ? Switch(context) : NULL;
 }
 

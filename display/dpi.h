@@ -8,7 +8,8 @@ typedef HANDLE DpiContext;
 
 // Per-monitor aware: version 2 where the system takes it, else version 1.
 DpiContext EnterPerMonitorContext();
-// The context `window` was made in.
+// The context `window` was made in; nothing is switched where the thread
+// that started the display is per-monitor aware itself.
 DpiContext EnterWindowContext(HWND window);
 // Per-monitor version 2, under which the system scales dialogs; where it is
 // refused, the player's own context.
