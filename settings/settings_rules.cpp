@@ -2,12 +2,20 @@
 
 #include <cstring>
 
+namespace {
+// Up to and with the last backslash; 0 where there is none.
+size_t FolderLength(const char* path) {
+    size_t n = 0;
+    for (size_t i = 0; path[i] != '\0'; ++i)
+        if (path[i] == '\\') n = i + 1;
+    return n;
+}
+}  // namespace
+
 bool BuildSettingsPath(const char* libraryPath, char* out, size_t outSize) {
     if (outSize == 0) return false;
     out[0] = '\0';
-    size_t dirLen = 0;
-    for (size_t i = 0; libraryPath[i] != '\0'; ++i)
-        if (libraryPath[i] == '\\') dirLen = i + 1;
+    const size_t dirLen = FolderLength(libraryPath);
     const size_t nameLen = sizeof kSettingsFileName - 1;
     if (dirLen + nameLen + 1 > outSize) return false;
     memcpy(out, libraryPath, dirLen);
@@ -31,9 +39,7 @@ bool JoinPath(const char* folder, const char* name, char* out, size_t outSize) {
 bool BuildProbePath(const char* settingsPath, uint32_t n, char* out, size_t outSize) {
     if (outSize == 0) return false;
     out[0] = '\0';
-    size_t dirLen = 0;
-    for (size_t i = 0; settingsPath[i] != '\0'; ++i)
-        if (settingsPath[i] == '\\') dirLen = i + 1;
+    const size_t dirLen = FolderLength(settingsPath);
     const size_t nameLen = sizeof kSettingsFileName - 1;
     if (dirLen == 0 || dirLen + nameLen + 1 > outSize) return false;
     memcpy(out, settingsPath, dirLen);

@@ -49,6 +49,21 @@ void AsPerMonitor(const std::function<void()>& work) {
     SetThreadDpiContext(previous);
 }
 
+// The title window as it really is: its rectangles and client pixels.
+struct RealView {
+    RECT window = {}, client = {};
+    std::vector<DWORD> pixels;
+};
+RealView ViewReal(HWND w) {
+    RealView v;
+    AsPerMonitor([&] {
+        GetWindowRect(w, &v.window);
+        GetClientRect(w, &v.client);
+        v.pixels = ClientPixels(w);
+    });
+    return v;
+}
+
 // Rows from the first to the last one holding anything but `background`.
 int InkRows(const std::vector<DWORD>& pixels, int w, DWORD background) {
     int first = -1, last = -1;
@@ -131,13 +146,10 @@ TEST(DisplayScale, PerMonitorWindowInAnUnawarePlayer) {
     EXPECT_EQ(dpi(w), (UINT)kDpi);
 
     // 300 x 64 stored at 150 %: 450 x 96 real pixels, at (150, 450).
-    RECT r = {}, client = {};
-    std::vector<DWORD> pixels;
-    AsPerMonitor([&] {
-        GetWindowRect(w, &r);
-        GetClientRect(w, &client);
-        pixels = ClientPixels(w);
-    });
+    const RealView view = ViewReal(w);
+    const RECT& r = view.window;
+    const RECT& client = view.client;
+    const std::vector<DWORD>& pixels = view.pixels;
     EXPECT_EQ(r.left, 150);
     EXPECT_EQ(r.top, 450);
     EXPECT_EQ(r.right - r.left, 450);
@@ -208,13 +220,10 @@ TEST(DisplayScale, AnotherMonitorAnotherScale) {
     RECT suggested = {200, 500, 200 + 600, 500 + 128};
     player.OnDisplay([&] { SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(192, 192), (LPARAM)&suggested); });
     player.Frame();
-    RECT r = {}, client = {};
-    std::vector<DWORD> pixels;
-    AsPerMonitor([&] {
-        GetWindowRect(w, &r);
-        GetClientRect(w, &client);
-        pixels = ClientPixels(w);
-    });
+    const RealView view = ViewReal(w);
+    const RECT& r = view.window;
+    const RECT& client = view.client;
+    const std::vector<DWORD>& pixels = view.pixels;
     EXPECT_TRUE(EqualRect(&r, &suggested)) << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top;
     ASSERT_EQ(client.bottom, 128);
     EXPECT_NEAR(InkRows(pixels, client.right, 0x008000), ReferenceInkRows("Song ", 128), 1);
