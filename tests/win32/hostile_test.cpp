@@ -22,7 +22,7 @@ const std::string kLongTitle = "2. " + std::string(200, 'W') + " - Winamp";
 const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",    "window_style",    "weight",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
                                 "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
-                                "titlefile"};
+                                "titlefile", "transparent", "outline", "outlinecolor"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -199,7 +199,10 @@ void ExpectPlacementRules(const std::string& ini, HWND title) {
         EXPECT_EQ(r.left, left) << "Screen_x reads as " << x;
         EXPECT_EQ(r.top, top) << "Screen_y reads as " << y;
     }
-    EXPECT_EQ(ShownStyle(title), style >= 0 && style <= 2 ? style : 0) << "Window_style reads as " << style;
+    // A transparent window has no frame, whichever is chosen.
+    const bool transparent = GetPrivateProfileIntA(kSection, "Transparent", 0, ini.c_str()) != 0;
+    EXPECT_EQ(ShownStyle(title), transparent ? 2 : style >= 0 && style <= 2 ? style : 0)
+        << "Window_style reads as " << style;
 }
 
 // Runs one row: start, frames, the row's own steps, the settings dialog
@@ -355,6 +358,12 @@ std::vector<Row> IniRows() {
     rows.push_back(Ini("byte fields beyond a byte", Section("Italic=257\r\nUnderline=-1\r\nStrikeOut=512\r\nCharSet=-2\r\n"),
                        nullptr,
                        ExpectSaved({{"Italic", "1"}, {"Underline", "255"}, {"StrikeOut", "0"}, {"CharSet", "254"}})));
+    rows.push_back(Ini("the look's keys, odd values",
+                       Section("Transparent=-2147483648\r\nOutline=12abc\r\nOutlineColor=99999999999\r\n"),
+                       [](HostPlayer&, HWND title) {
+                           EXPECT_NE(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_LAYERED, 0) << "not transparent";
+                       },
+                       ExpectSaved({{"Transparent", "1"}, {"Outline", "2"}})));
     rows.push_back(Ini("TopMost and TitleFile, odd values", Section("TopMost=-2147483648\r\nTitleFile=12abc\r\n"),
                        [](HostPlayer& p, HWND title) {
                            EXPECT_NE(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "not on top";
