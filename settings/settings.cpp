@@ -285,9 +285,9 @@ void LoadPlacement(const VisModule* module) {
     Profile p = OpenProfile(module);
     DisplayState& s = g_state;
     // Until the player says where its settings are, nothing is read from a
-    // guess: the window stays where a first start puts it.
+    // guess (every key reads as absent): the window stays where a first
+    // start puts it.
     s.placementPending = !Settled(module);
-    if (s.placementPending) return;
     s.screenX = ClampScreenCoordinate(ReadInt(p, "Screen_x", s.screenX));
     s.screenY = ClampScreenCoordinate(ReadInt(p, "Screen_y", s.screenY));
     s.screenW = ReadInt(p, "Screen_w", s.screenW);

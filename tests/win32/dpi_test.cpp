@@ -234,4 +234,45 @@ TEST(DisplayScale, AnotherMonitorAnotherScale) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << want;
 }
 
+// A player busy as the display starts, at 150 %: until it says where its
+// settings are the window opens where a first start puts it, in real
+// pixels; then at the place stored in the player's folder.
+TEST(DisplayScale, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
+    HostPlayer::unaware = true;
+    const std::string folder = MakeTempFolder();
+    CreateDirectoryA((folder + "Plugins").c_str(), nullptr);
+    const std::string stored = folder + "Plugins\\plugin.ini";
+    WriteTextFile(stored, "[Title Display (ALPHA)]\r\nScreen_x=200\r\nScreen_y=500\r\nScreen_w=300\r\nScreen_h=50\r\n"
+                          "Window_style=2\r\n");
+    {
+        HostPlayer player("Song - Winamp", kIni);
+        player.settingsFolder = folder.c_str();
+        HANDLE held = HoldReadOnly(player.plugin.iniPath);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        RECT during = {};
+        player.OnDisplayWhileHung(1500, [&] {
+            ASSERT_EQ(player.module->start(player.module), 0);
+            player.module->render(player.module);
+            AsPerMonitor([&] { GetWindowRect(player.TitleWindow(), &during); });
+        });
+        // Below the player's window (100,100 - 500,220 as it sees it), 400 x 64.
+        EXPECT_EQ(during.left, 150);
+        EXPECT_EQ(during.top, 330);
+        EXPECT_EQ(during.right - during.left, 600);
+        EXPECT_EQ(during.bottom - during.top, 96);
+        player.Frame(3);
+        const RealView view = ViewReal(player.TitleWindow());
+        EXPECT_EQ(view.window.left, 300);
+        EXPECT_EQ(view.window.top, 750);
+        EXPECT_EQ(view.window.right - view.window.left, 450);
+        EXPECT_EQ(view.window.bottom - view.window.top, 75);
+        player.Stop();
+        CloseHandle(held);
+    }
+    const std::vector<std::string> lines = SectionLines(stored, "Title Display (ALPHA)");
+    for (const char* want : {"Screen_x=200", "Screen_y=500", "Screen_w=300", "Screen_h=50"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << want;
+    RemoveTree(folder);
+}
+
 }  // namespace
