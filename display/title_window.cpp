@@ -127,7 +127,7 @@ int __cdecl VisInit(VisModule* module) {
     int w = s.screenW, h = s.screenH;
 
     WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS | CS_OWNDC;
+    wc.style = CS_DBLCLKS | CS_OWNDC;  // a step copies to the window without asking for a DC
     wc.lpfnWndProc = TitleWndProc;
     wc.hInstance = module->instance;
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);

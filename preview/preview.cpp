@@ -448,7 +448,8 @@ static void ShootDialogs() {
 static bool CaptureClient(HWND window, Image* image) {
     RECT client;
     GetClientRect(window, &client);
-    HDC dc = GetDC(window);
+    // From the cache: the title window's own DC belongs to its thread.
+    HDC dc = GetDCEx(window, NULL, DCX_CACHE);
     bool ok = CaptureDC(dc, 0, 0, client.right, client.bottom, image);
     ReleaseDC(window, dc);
     return ok;

@@ -79,7 +79,7 @@ RECT Client(HWND window) {
 
 Image ClientImage(HWND window) {
     const RECT r = Client(window);
-    HDC dc = GetDC(window);
+    HDC dc = ReadingDC(window);
     Image img = Capture(dc, r.right, r.bottom);
     ReleaseDC(window, dc);
     return img;

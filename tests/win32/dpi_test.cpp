@@ -116,7 +116,7 @@ void PaintBlack(HWND window) {
     AsPerMonitor([&] {
         RECT client;
         GetClientRect(window, &client);
-        HDC dc = GetDC(window);
+        HDC dc = ReadingDC(window);
         FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
         ReleaseDC(window, dc);
     });

@@ -168,8 +168,10 @@ void UnloadPlugin(PluginCopy* p) {
 
 // ---- screen ----
 
+HDC ReadingDC(HWND window) { return GetDCEx(window, nullptr, DCX_CACHE); }
+
 COLORREF WindowPixel(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
+    HDC dc = ReadingDC(window);
     COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(window, dc);
     return c;
@@ -478,7 +480,7 @@ std::vector<DWORD> ScreenPixels(const RECT& r) {
 std::vector<DWORD> ClientPixels(HWND window) {
     RECT client;
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
-    HDC dc = GetDC(window);
+    HDC dc = ReadingDC(window);
     std::vector<DWORD> pixels = DcPixels(dc, client.right, client.bottom);
     ReleaseDC(window, dc);
     return pixels;

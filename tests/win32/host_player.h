@@ -60,6 +60,9 @@ PluginCopy LoadPlugin(const char* ini = nullptr);
 void UnloadPlugin(PluginCopy* plugin);
 
 // ---- screen ----
+// A device context of `window`'s client area from the cache, for a thread
+// other than the window's: the title window's own DC stays its thread's.
+HDC ReadingDC(HWND window);
 COLORREF WindowPixel(HWND window, int x, int y);  // client coordinates
 // Live GDI objects of this process (counts Wine's handle table).
 int CountGdiObjects();
