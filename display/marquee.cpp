@@ -8,17 +8,13 @@ int __cdecl VisRender(VisModule* module) {
     // Cleared before composing, so a title change during it is not lost; a
     // player that did not answer is asked again on a later frame. Sizes and
     // pixels are the window's real ones only in its own DPI context.
-    bool answered = true;
-    if (InterlockedExchange(&g_state.redrawRequested, 0) != 0) {
+    const bool redraw = InterlockedExchange(&g_state.redrawRequested, 0) != 0;
+    if (redraw || g_state.placementPending) {
         const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
-        answered = ComposeTitle(module);
-        LeaveContext(player);
+        const bool answered = !redraw || ComposeTitle(module);
         if (!answered) RequestRedraw();
-    }
-    // A player that has just not answered is not asked again in this frame.
-    if (g_state.placementPending && answered) {
-        const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
-        PlaceWhenSettled(module);
+        // A player that has just not answered is not asked again in this frame.
+        if (answered) PlaceWhenSettled(module);
         LeaveContext(player);
     }
     ScrollTick();
