@@ -122,7 +122,9 @@ bool ComposeTitle(const VisModule* module) {
 
     // A player that sets the same title again must not restart the marquee.
     const PictureKey key = KeyOf(composed, client);
-    if (s.pictureShown && SameText(fetched, s.titleText) && memcmp(&key, &s.picture, sizeof key) == 0) return true;
+    const bool sameText = SameText(fetched, s.titleText);
+    if (s.pictureShown && sameText && memcmp(&key, &s.picture, sizeof key) == 0) return true;
+    if (!sameText) ++s.songChanges;
     lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
     ShowTitleInFile((const VisModule*)GetWindowLongPtrA(s.titleWnd, GWLP_USERDATA), s.titleText);
     // Greys, not colour fringes: the mask is read as coverage.

@@ -99,6 +99,10 @@ struct DisplayState {
     HBITMAP layerBitmap, layerSavedBitmap;
     void* layerBits;
     int layerW, layerH;
+
+    // Counts changes of the song the window shows: not a player setting
+    // the same title again, nor a redraw of the same song's text.
+    DWORD songChanges;
 };
 
 extern DisplayState g_state;

@@ -210,6 +210,7 @@ LRESULT CALLBACK HostPlayer::MainProc(HWND hwnd, UINT message, WPARAM wParam, LP
         return 0;
     case WM_USER:
         if (lParam == 335 && g_player && g_player->settingsFolder) return (LRESULT)g_player->settingsFolder;
+        if (lParam != 335 && g_player && g_player->answer) return g_player->answer(wParam, lParam);
         return DefWindowProcA(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);

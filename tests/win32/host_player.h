@@ -94,6 +94,10 @@ public:
     // When set, the main window answers WM_USER 335 (the player's own
     // settings folder) with it, as the player does; otherwise it ignores it.
     const char* settingsFolder = nullptr;
+    // When set, answers every other WM_USER message on the main window's
+    // thread: (wParam, id in lParam) -> the answer, as the player does.
+    // Unset, the main window answers 0 to all of them.
+    std::function<LRESULT(WPARAM wParam, LPARAM id)> answer;
 
     void SetTitle(const char* title);  // UTF-8, through WM_SETTEXT, as the player does
     int Start();                       // VisInit on the display thread
