@@ -31,13 +31,29 @@ void SetFrame(HWND window, int index);
 // The title window's menu, at `at` (screen coordinates; -1 from the
 // keyboard), acted on at once and saved.
 void ShowTitleMenu(HWND window, LPARAM at);
-// Puts the window above others, or back among them, as `topMost` says.
+// Puts the window above others as `topMost` says, or back among them when
+// it was put there by us.
 void ApplyTopMost(HWND window);
+// A menu item's text, with a word when its choice could not be saved, or
+// the title file is another player's; `choice` -1 for none.
+const int kItemTextBytes = 96;
+const char* ItemText(const char* text, int choice, char* buffer /* kItemTextBytes */);
+// The outline colour picker runs on a thread of its own, so frames go on;
+// the colour it hands back is taken on the display thread. Closed and
+// joined at the stop.
+const UINT WM_PICKED_COLOR = WM_APP + 1;
+void OpenOutlinePicker(HWND window);
+void TakePickedColor(HWND window);
+void ClosePicker();
+// Choices and the title file's write still owed: tried from the frames.
+void CatchUp(const VisModule* module);
 
 // nowplaying.txt beside the settings file, while the option is on: the
 // shown title, rewritten only when it changes; emptied at the end.
 void ShowTitleInFile(const VisModule* module, const WCHAR* shown);
 void EmptyTitleFile(const VisModule* module);
+// A write the file still owes, tried again a while after the last.
+void RetryTitleFile(const VisModule* module);
 
 // Millisecond tick from the performance counter, wrapping like GetTickCount.
 DWORD TickMs();

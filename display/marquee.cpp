@@ -3,6 +3,7 @@
 #include "display/dpi.h"
 #include "display/marquee_rules.h"
 #include "plugin/display_state.h"
+#include "settings/settings.h"
 
 int __cdecl VisRender(VisModule* module) {
     // Cleared before composing, so a title change during it is not lost; a
@@ -17,8 +18,22 @@ int __cdecl VisRender(VisModule* module) {
         if (answered) PlaceWhenSettled(module);
         LeaveContext(player);
     }
+    CatchUp(module);
     ScrollTick();
     return 0;
+}
+
+// How often a frame tries again what could not be written.
+static const DWORD kRetryMs = 250;
+
+void CatchUp(const VisModule* module) {
+    DisplayState& s = g_state;
+    RetryTitleFile(module);
+    if (!(s.choicesPending & ~s.choicesFailed) || s.dialogOpen) return;
+    const DWORD now = TickMs();
+    if ((LONG)(now - s.choicesRetryAt) < 0) return;
+    s.choicesRetryAt = now + kRetryMs;
+    SaveChoices(module, false);
 }
 
 void PresentSurface(HDC dc, int width, int height) {

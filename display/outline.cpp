@@ -9,6 +9,8 @@
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
 
+static const DWORD kPickerCloseMs = 2000;
+
 bool TitleOutlined() { return g_state.outline != kOutlineNone || g_state.transparent; }
 
 static uint32_t* SurfacePixels(HBITMAP bitmap, int* w, int* h) {
@@ -116,8 +118,10 @@ bool PresentLayered(int width, int height) {
 
 void AppendLookItems(HMENU menu) {
     const DisplayState& s = g_state;
+    char buffer[kItemTextBytes];
     AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
-    AppendMenuA(menu, MF_STRING | (s.transparent ? MF_CHECKED : 0), IDM_TRANSPARENT, "Transparent background");
+    AppendMenuA(menu, MF_STRING | (s.transparent ? MF_CHECKED : 0), IDM_TRANSPARENT,
+                ItemText("Transparent background", kChoiceTransparent, buffer));
     HMENU outline = CreatePopupMenu();
     if (outline) {
         static const char* const kLevels[] = {"None", "Thin", "Thick"};
@@ -125,9 +129,19 @@ void AppendLookItems(HMENU menu) {
             AppendMenuA(outline, MF_STRING | MFT_RADIOCHECK | (s.outline == i ? MF_CHECKED : 0),
                         IDM_OUTLINE_NONE + i, kLevels[i]);
         // Destroyed with the menu it is appended to.
-        if (!AppendMenuA(menu, MF_POPUP, (UINT_PTR)outline, "Outline")) DestroyMenu(outline);
+        if (!AppendMenuA(menu, MF_POPUP, (UINT_PTR)outline, ItemText("Outline", kChoiceOutline, buffer)))
+            DestroyMenu(outline);
     }
-    AppendMenuA(menu, MF_STRING, IDM_OUTLINE_COLOR, "Outline colour...");
+    AppendMenuA(menu, MF_STRING, IDM_OUTLINE_COLOR, ItemText("Outline colour...", kChoiceOutlineColor, buffer));
+}
+
+// A look chosen is in effect at once, and saved now or at the first chance.
+static void LookChosen(HWND window, int choice) {
+    NoteChoice(choice);
+    const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (module) SaveChoices(module, true);
+    MatchLook(window);
+    if (!ComposeTitle(NULL)) RequestRedraw();
 }
 
 bool ChooseLook(HWND window, UINT id) {
@@ -135,33 +149,103 @@ bool ChooseLook(HWND window, UINT id) {
     switch (id) {
     case IDM_TRANSPARENT:
         s.transparent = !s.transparent;
-        break;
+        LookChosen(window, kChoiceTransparent);
+        return true;
     case IDM_OUTLINE_NONE:
     case IDM_OUTLINE_THIN:
     case IDM_OUTLINE_THICK:
         s.outline = (int)(id - IDM_OUTLINE_NONE);
-        break;
-    case IDM_OUTLINE_COLOR: {
-        CHOOSECOLORA cc = {};
-        cc.lStructSize = sizeof cc;
-        cc.hwndOwner = window;
-        cc.rgbResult = s.outlineColor;
-        cc.lpCustColors = s.outlineCustomColors;
-        cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
-        const DpiContext window = EnterDialogContext();
-        const BOOL chosen = ChooseColorA(&cc);
-        LeaveContext(window);
-        if (!chosen) return true;
-        s.outlineColor = cc.rgbResult & 0xFFFFFF;
-        break;
-    }
+        LookChosen(window, kChoiceOutline);
+        return true;
+    case IDM_OUTLINE_COLOR:
+        OpenOutlinePicker(window);
+        return true;
     default:
         return false;
     }
-    // Saved before composing: a composition reloads the file's appearance.
-    const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
-    if (module) SaveLook(module);
-    MatchLook(window);
-    if (!ComposeTitle(NULL)) RequestRedraw();
-    return true;
+}
+
+// ---- the outline colour picker, on a thread of its own ----
+
+static DWORD WINAPI PickerMain(void* owner) {
+    DisplayState& s = g_state;
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = (HWND)owner;
+    cc.rgbResult = s.pickedColor;
+    cc.lpCustColors = s.outlineCustomColors;
+    cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
+    const DpiContext before = EnterDialogContext();
+    if (ChooseColorA(&cc)) {
+        s.pickedColor = cc.rgbResult & 0xFFFFFF;
+        InterlockedExchange(&s.pickerAnswered, 1);
+        PostMessageA((HWND)owner, WM_PICKED_COLOR, 0, 0);  // taken on the display thread
+    }
+    LeaveContext(before);
+    // Holds the library until here, so an unload cannot pull the code away.
+    FreeLibraryAndExitThread((HMODULE)s.pickerModule, 0);
+    return 0;
+}
+
+static bool PickerRunning() {
+    const DisplayState& s = g_state;
+    return s.pickerThread && WaitForSingleObject(s.pickerThread, 0) == WAIT_TIMEOUT;
+}
+
+static BOOL CALLBACK FindPickerDialog(HWND window, LPARAM found) {
+    char name[16];
+    if (!GetClassNameA(window, name, sizeof name) || lstrcmpA(name, "#32770") != 0) return TRUE;
+    *(HWND*)found = window;
+    return FALSE;
+}
+
+static HWND PickerDialog() {
+    HWND dialog = NULL;
+    if (g_state.pickerThreadId) EnumThreadWindows(g_state.pickerThreadId, FindPickerDialog, (LPARAM)&dialog);
+    return dialog;
+}
+
+void OpenOutlinePicker(HWND window) {
+    DisplayState& s = g_state;
+    if (PickerRunning()) {  // one picker: a second choice brings it forward
+        HWND dialog = PickerDialog();
+        if (dialog) SetForegroundWindow(dialog);
+        return;
+    }
+    if (s.pickerThread) CloseHandle(s.pickerThread);
+    s.pickerThread = NULL;
+    HMODULE self = NULL;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)(void*)PickerMain, &self)) return;
+    s.pickerModule = self;
+    s.pickedColor = s.outlineColor;
+    InterlockedExchange(&s.pickerAnswered, 0);
+    s.pickerThread = CreateThread(NULL, 0, PickerMain, window, 0, &s.pickerThreadId);
+    if (!s.pickerThread) FreeLibrary(self);
+}
+
+void TakePickedColor(HWND window) {
+    DisplayState& s = g_state;
+    if (!InterlockedExchange(&s.pickerAnswered, 0)) return;
+    s.outlineColor = s.pickedColor;
+    LookChosen(window, kChoiceOutlineColor);
+}
+
+// Cancels an open picker and waits for its thread, answering what it sends
+// this thread (its owner window's messages) meanwhile.
+void ClosePicker() {
+    DisplayState& s = g_state;
+    if (!s.pickerThread) return;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kPickerCloseMs) {
+        HWND dialog = PickerDialog();
+        if (dialog) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        const DWORD woke = MsgWaitForMultipleObjects(1, &s.pickerThread, FALSE, 20, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+        MSG m;
+        PeekMessageA(&m, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    // A picker that would not close still holds the library: it ends later.
+    CloseHandle(s.pickerThread);
+    s.pickerThread = NULL;
+    s.pickerThreadId = 0;
 }

@@ -8,17 +8,21 @@ size_t TitleFileLength(const TitleChar* title) {
     return n;
 }
 
-bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size) {
+bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size, char* lock) {
     static const char kName[] = "nowplaying.txt.tmp";
+    static const char kLockName[] = "nowplaying.lock";  // shorter than the temporary name
     const size_t tempName = sizeof kName - 1, name = tempName - 4;
     size_t folder = 0;
     for (size_t i = 0; settingsPath[i] != 0; ++i)
         if (settingsPath[i] == '\\') folder = i + 1;
     if (size == 0) return false;
     path[0] = temp[0] = 0;
+    if (lock) lock[0] = 0;
     if (folder == 0 || folder + tempName >= size) return false;
     for (size_t i = 0; i <= folder + tempName; ++i) path[i] = temp[i] = i < folder ? settingsPath[i] : kName[i - folder];
     path[folder + name] = 0;
+    if (lock)
+        for (size_t i = 0; i < folder + sizeof kLockName; ++i) lock[i] = i < folder ? settingsPath[i] : kLockName[i - folder];
     return true;
 }
 

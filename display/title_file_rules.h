@@ -12,10 +12,11 @@ const size_t kTitleFileBytes = 3 * kTitleLimit;
 // Length of the shown title without its trailing blanks and line ends.
 size_t TitleFileLength(const TitleChar* title);
 
-// "nowplaying.txt" in the folder of `settingsPath`, and its temporary
-// neighbour ".tmp" added; `path` and `temp` hold `size` bytes each. False,
-// leaving both empty, when there is no folder or the names do not fit.
-bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size);
+// "nowplaying.txt" in the folder of `settingsPath`, its temporary neighbour
+// ".tmp" added, and, when `lock` is given, "nowplaying.lock" beside them;
+// each holds `size` bytes. False, leaving them empty, when there is no
+// folder or the names do not fit.
+bool TitleFilePaths(const char* settingsPath, char* path, char* temp, size_t size, char* lock = nullptr);
 
 // FNV-1a: tells what the file should hold from what it holds. A file read
 // in pieces hashes each with the hash of those before.

@@ -9,9 +9,31 @@
 #include "settings/settings.h"
 
 void ApplyTopMost(HWND window) {
+    DisplayState& s = g_state;
     // The player owns the window: its own place in the order stays its own.
-    SetWindowPos(window, g_state.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    if (s.topMost) {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+        s.madeTopMost = 1;
+        return;
+    }
+    // Only what we raised is lowered: an owned window made non-topmost takes
+    // its owners with it, and a player on top by its own setting stays there.
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (s.madeTopMost && !(owner && (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)))
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    s.madeTopMost = 0;
+}
+
+const char* ItemText(const char* text, int choice, char* buffer /* kItemTextBytes */) {
+    const DisplayState& s = g_state;
+    const char* note = choice == kChoiceTitleFile && s.titleFile && s.titleFileInUse ? " (in use by another player)"
+                       : choice >= 0 && (s.choicesFailed & (1 << choice))               ? " (not saved)"
+                                                                                          : NULL;
+    if (!note) return text;
+    lstrcpynA(buffer, text, kItemTextBytes - 40);
+    lstrcatA(buffer, note);
+    return buffer;
 }
 
 // The items from IDM_FRAME_TOOL on, in id order; an empty text is a separator.
@@ -30,10 +52,15 @@ void ShowTitleMenu(HWND window, LPARAM at) {
     for (const char* text = kItems; *text || text[1]; text += lstrlenA(text) + 1, ++id) {
         UINT flags = *text ? MF_STRING : MF_SEPARATOR;
         if (id <= IDM_FRAME_NONE) flags |= MFT_RADIOCHECK;
-        if (id == IDM_FRAME_TOOL + (UINT)s.styleIndex || (id == IDM_TOPMOST && s.topMost) ||
-            (id == IDM_TITLE_FILE && s.titleFile))
-            flags |= MF_CHECKED;
-        AppendMenuA(menu, flags, id, text);
+        const bool checked = id == IDM_FRAME_TOOL + (UINT)s.styleIndex || (id == IDM_TOPMOST && s.topMost) ||
+                             (id == IDM_TITLE_FILE && s.titleFile);
+        if (checked) flags |= MF_CHECKED;
+        const int choice = id == IDM_TOPMOST      ? kChoiceTopMost
+                           : id == IDM_TITLE_FILE ? kChoiceTitleFile
+                           : checked              ? kChoiceFrame
+                                                  : -1;
+        char buffer[kItemTextBytes];
+        AppendMenuA(menu, flags, id, ItemText(text, choice, buffer));
     }
     AppendLookItems(menu);
 
@@ -48,25 +75,33 @@ void ShowTitleMenu(HWND window, LPARAM at) {
 
     if (ChooseLook(window, chosen)) return;  // saved with the appearance
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    int choice;
     switch (chosen) {
     case IDM_FRAME_TOOL:
     case IDM_FRAME_BORDER:
     case IDM_FRAME_NONE:
         SetFrame(window, (int)(chosen - IDM_FRAME_TOOL));
+        choice = kChoiceFrame;
         break;
     case IDM_TOPMOST:
         s.topMost = !s.topMost;
         ApplyTopMost(window);
+        choice = kChoiceTopMost;
         break;
     case IDM_TITLE_FILE:
         EmptyTitleFile(module);  // when it was on
         s.titleFile = !s.titleFile;
         s.titleFileWritten = 0;  // whatever the file holds now, the next title is written
         if (s.pictureShown) ShowTitleInFile(module, s.titleText);  // when it is on
+        choice = kChoiceTitleFile;
         break;
     default:
         return;  // nothing chosen: nothing changes
     }
-    // Saved now, so a player that crashes later does not lose the choice.
-    if (module) SavePlacement(module);
+    // Saved now, so a player that crashes later does not lose the choice;
+    // one that cannot be saved yet is kept and saved at the first chance.
+    NoteChoice(choice);
+    if (!module) return;
+    if (!s.placementPending) SavePlacement(module);
+    SaveChoices(module, false);
 }

@@ -88,7 +88,7 @@ static void PlaceWindow(HWND window) {
     ApplyStyle(window, s.styleIndex);
     SetWindowPos(window, NULL, 0, 0, 0, 0, kFrameChanged);
     SetWindowPos(window, NULL, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (s.topMost || (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) ApplyTopMost(window);
+    ApplyTopMost(window);
     RecordPlacement(window);
     KeepReachable(window);
 }
@@ -139,6 +139,7 @@ int __cdecl VisInit(VisModule* module) {
     }
 
     s.titleWndDestroyed = 0;
+    s.madeTopMost = 0;
     s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description, StyleTable[0].style,
                                  s.screenX, s.screenY, w, h, s.hostWnd, NULL, module->instance, NULL);
     if (!s.titleWnd) {
@@ -175,9 +176,13 @@ int __cdecl VisInit(VisModule* module) {
 void __cdecl VisQuit(VisModule* module) {
     DisplayState& s = g_state;
     const DpiContext player = EnterWindowContext(TitleWindowLive() ? s.titleWnd : NULL);
+    // The picker hands back nothing after this.
+    ClosePicker();
+    if (TitleWindowLive()) TakePickedColor(s.titleWnd);
     // Still no word from the player on where its settings are: nothing is
     // written to a guess.
     if (!s.placementPending) SavePlacement(module);
+    SaveChoices(module, true);
     s.placementPending = 0;
     EmptyTitleFile(module);
     DropSurface();
@@ -286,6 +291,9 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_CONTEXTMENU:
         ShowTitleMenu(window, lParam);
+        return 0;
+    case WM_PICKED_COLOR:
+        TakePickedColor(window);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -4,8 +4,13 @@
 #include <commdlg.h>
 
 #include "display/menu_rules.h"
+#include "display/title_file_rules.h"
 
 typedef LOGFONTA FontSpec;
+
+// The menu's choices saved key by key, in this order.
+enum { kChoiceFrame, kChoiceTopMost, kChoiceTitleFile, kChoiceTransparent, kChoiceOutline, kChoiceOutlineColor,
+       kChoiceCount };
 
 // What the picture on screen was made from, besides its text.
 struct PictureKey {
@@ -103,6 +108,31 @@ struct DisplayState {
     // Counts changes of the song the window shows: not a player setting
     // the same title again, nor a redraw of the same song's text.
     DWORD songChanges;
+
+    // Choices of the title window's menu the file does not hold yet (a
+    // busy player at the start, a file held): bits by kChoice* key, and
+    // their values, applied over whatever is read.
+    int choicesPending;
+    int choicesFailed;  // of those, the ones whose save failed for good
+    int appearanceRead;  // memory has held the file's appearance since the place was settled
+    int choiceValues[kChoiceCount];
+    DWORD choicesRetryAt;
+    // The outline colour picker's own thread, and the colour it hands back.
+    HANDLE pickerThread;
+    DWORD pickerThreadId;
+    HMODULE pickerModule;  // the library, held by the picker's thread until it ends
+    volatile LONG pickerAnswered;
+    COLORREF pickedColor;
+    // nowplaying.txt: this display's right to write it, and a write still
+    // owed (a reader held the file).
+    HANDLE titleFileLock;
+    int titleFileInUse;  // another player holds the right
+    int titleFileOwed;
+    DWORD titleFileRetryAt;
+    char titleFileBytes[kTitleFileBytes];
+    int titleFileLength;
+    // The window is topmost because we made it so, not by its owner's flag.
+    int madeTopMost;
 };
 
 extern DisplayState g_state;

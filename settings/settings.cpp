@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "display/display.h"
 #include "display/dpi_rules.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
@@ -64,21 +65,20 @@ bool CanCreateBeside(const char* path) {
     return false;
 }
 
-// Opens an existing file for writing without changing it, waiting out a
-// moment's lock; where it does not exist, probes its folder.
+// Opens an existing file for writing without changing it; where it does
+// not exist, probes its folder. Access is checked before sharing, so a file
+// another program holds is one we may write once it lets go: the saves wait
+// out or report the hold, and the place stays.
 bool CanWrite(const char* path) {
-    LockWait wait = {};
-    for (;;) {
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return true;
-        }
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return CanCreateBeside(path);
-        if (!Locked(error) || !WaitOutLock(&wait)) return false;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
     }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return CanCreateBeside(path);
+    return Locked(error);
 }
 
 // The player's answer, read only where it can be read: a player imitating
@@ -192,6 +192,7 @@ bool SettingsKnown(const VisModule* module, UINT waitMs) {
         s.settingsFor = module->instance;
         s.settingsHost = module->hostWindow;
         s.appearanceMarked = 0;
+        s.appearanceRead = 0;
         InterlockedExchange(&s.settingsSettled, kSettingsKnown);
         return true;
     }
@@ -213,6 +214,7 @@ struct Profile {
     char path[MAX_PATH];
     bool valid;
     LockWait wait;
+    bool locked;  // a write failed on another program's hold
 };
 
 Profile OpenProfile(const VisModule* module, UINT waitMs = kAskBrieflyMs) {
@@ -231,8 +233,10 @@ int ReadInt(const Profile& p, const char* key, int fallback) {
 // then reported. It never sends the value to another file.
 bool WriteText(Profile& p, const char* key, const char* text) {
     if (!p.valid) return false;
-    while (!WritePrivateProfileStringA(p.section, key, text, p.path))
-        if (!Locked(GetLastError()) || !WaitOutLock(&p.wait)) return false;
+    while (!WritePrivateProfileStringA(p.section, key, text, p.path)) {
+        p.locked = Locked(GetLastError());
+        if (!p.locked || !WaitOutLock(&p.wait)) return false;
+    }
     return true;
 }
 
@@ -279,6 +283,24 @@ bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
     return read;
 }
 
+const char* const kChoiceKeys[kChoiceCount] = {"Window_style", "TopMost", "TitleFile",
+                                                "Transparent", "Outline", "OutlineColor"};
+
+int* ChoiceField(int key) {
+    DisplayState& s = g_state;
+    static_assert(sizeof(COLORREF) == sizeof(int), "a colour is kept as its int");
+    int* const fields[kChoiceCount] = {&s.styleIndex, &s.topMost,  &s.titleFile,
+                                       &s.transparent, &s.outline, reinterpret_cast<int*>(&s.outlineColor)};
+    return fields[key];
+}
+
+// The menu's choices the file does not hold yet stay the user's.
+void ApplyChoices() {
+    const DisplayState& s = g_state;
+    for (int key = 0; key < kChoiceCount; ++key)
+        if (s.choicesPending & (1 << key)) *ChoiceField(key) = s.choiceValues[key];
+}
+
 }  // namespace
 
 void LoadPlacement(const VisModule* module) {
@@ -300,6 +322,7 @@ void LoadPlacement(const VisModule* module) {
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
     s.topMost = ReadInt(p, "TopMost", s.topMost) != 0;
     s.titleFile = ReadInt(p, "TitleFile", s.titleFile) != 0;
+    ApplyChoices();
 }
 
 bool SavePlacement(const VisModule* module, UINT waitMs) {
@@ -356,6 +379,8 @@ void ReadAppearance(const Profile& p) {
     s.outline = outline;
     s.outlineColor = outlineColor;
     s.appearanceUnsaved = 0;
+    if (p.valid) s.appearanceRead = 1;
+    ApplyChoices();
 }
 
 // Reads the appearance, noting the bytes it came from; with `changed`, only
@@ -407,11 +432,31 @@ bool SaveAppearance(const VisModule* module, UINT waitMs) {
     return saved;
 }
 
-bool SaveLook(const VisModule* module) {
+void NoteChoice(int key) {
+    DisplayState& s = g_state;
+    s.choiceValues[key] = *ChoiceField(key);
+    s.choicesPending |= 1 << key;
+    s.choicesFailed &= ~(1 << key);
+    s.choicesRetryAt = TickMs();  // the frames try at once
+}
+
+void SaveChoices(const VisModule* module, bool wait) {
+    DisplayState& s = g_state;
+    if (!s.choicesPending || !SettingsKnown(module)) return;
     Profile p = OpenProfile(module);
-    const bool saved = WriteLook(p);
-    if (!saved) g_state.appearanceUnsaved = 1;
-    return saved;
+    p.wait.over = !wait;
+    for (int key = 0; key < kChoiceCount; ++key) {
+        const int bit = 1 << key;
+        if (!(s.choicesPending & bit) || (!wait && (s.choicesFailed & bit))) continue;
+        const int value = s.choiceValues[key];
+        p.locked = false;
+        if (key == kChoiceFrame ? WriteInt(p, kChoiceKeys[key], value) : WriteOption(p, kChoiceKeys[key], value)) {
+            s.choicesPending &= ~bit;
+            s.choicesFailed &= ~bit;
+        } else if (!p.locked) {
+            s.choicesFailed |= bit;
+        }
+    }
 }
 
 void RefreshAppearance(const VisModule* module) {

@@ -27,9 +27,15 @@ void LoadAppearance(const VisModule* module, UINT waitMs = kAskBrieflyMs);
 // what the display shows (see RefreshAppearance).
 bool SavePlacement(const VisModule* module, UINT waitMs = kAskBrieflyMs);
 bool SaveAppearance(const VisModule* module, UINT waitMs = kAskBrieflyMs);
-// The transparent background and the outline alone (part of the appearance),
-// for a choice made in the title window's menu.
-bool SaveLook(const VisModule* module);
+// A choice made in the title window's menu (a kChoice* key), already in
+// effect in memory: kept over whatever is read from the file until the file
+// holds it.
+void NoteChoice(int key);
+// Writes the pending choices; with `wait` a moment's lock is waited out.
+// One that cannot be written yet (no place settled, the file held) stays
+// pending; one whose write fails otherwise is marked failed, for the menu to
+// say, and is tried again only with `wait`.
+void SaveChoices(const VisModule* module, bool wait);
 
 // Before a composition: the file's appearance, unless memory holds choices
 // the file does not (the settings dialog is open, or saving them failed), or

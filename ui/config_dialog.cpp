@@ -46,8 +46,9 @@ static void RestoreInEffect() {
 }
 
 void __cdecl VisConfig(VisModule* module) {
-    // Choices that could not be saved are still the user's: start from them.
-    if (!g_state.appearanceUnsaved) LoadAppearance(module, kAskPatientlyMs);
+    // Choices that could not be saved are still the user's: start from them,
+    // unless memory never held the file's values to start with.
+    if (!g_state.appearanceUnsaved || !g_state.appearanceRead) LoadAppearance(module, kAskPatientlyMs);
     NoteInEffect();
     g_state.saveFailureShown = 0;
     // While it is open, compositions keep the picks made in it.
