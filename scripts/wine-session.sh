@@ -25,9 +25,15 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 pids=()
+readonly_view=""
 cleanup() {
     wineserver -k 2>/dev/null || true
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    if [ -n "$readonly_view" ]; then
+        umount "$readonly_view" 2>/dev/null || true
+        rmdir "$readonly_view" 2>/dev/null || true
+        rm -f "$WINEPREFIX/dosdevices/r:"
+    fi
 }
 trap cleanup EXIT
 
@@ -54,6 +60,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WINE_LOGPIXELS" /f >/dev/null 2>&1
     fi
     wineserver -w
+fi
+
+# Drive R: is a read-only view of drive C:, so that a test can load the
+# plug-in from a folder it cannot write: root ignores permission bits and
+# read-only attributes, but not a read-only mount. Outside the build tree,
+# so that removing it never reaches through the view.
+readonly_view=$(mktemp -d /tmp/mirn-readonly.XXXXXX)
+if mount --bind "$WINEPREFIX/drive_c" "$readonly_view" 2>/dev/null &&
+    mount -o remount,ro,bind "$readonly_view" 2>/dev/null; then
+    ln -sfn "$readonly_view" "$WINEPREFIX/dosdevices/r:"
+else
+    umount "$readonly_view" 2>/dev/null || true
+    rm -f "$WINEPREFIX/dosdevices/r:"
+    echo "wine-session: no read-only view (mount refused); tests of read-only folders will fail" >&2
 fi
 
 wineserver -p

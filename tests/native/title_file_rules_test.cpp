@@ -54,14 +54,20 @@ TEST(TitleFilePaths, BesideTheSettingsFile) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.settings) + " in " + std::to_string(row.size));
-        char path[300], temp[300];
+        char path[300], temp[300], lock[300];
         memset(path, 'x', sizeof path);
         memset(temp, 'x', sizeof temp);
-        EXPECT_EQ(TitleFilePaths(row.settings, path, temp, row.size), row.ok);
+        memset(lock, 'x', sizeof lock);
+        EXPECT_EQ(TitleFilePaths(row.settings, path, temp, row.size, lock), row.ok);
         EXPECT_STREQ(path, row.path);
         EXPECT_STREQ(temp, row.temp);
+        // The lock file beside them, "nowplaying.lock".
+        std::string wantLock = row.path;
+        if (row.ok) wantLock.replace(wantLock.size() - 3, 3, "lock");
+        EXPECT_EQ(lock, wantLock);
         EXPECT_EQ(path[row.size], 'x') << "wrote past the end";
         EXPECT_EQ(temp[row.size], 'x') << "wrote past the end";
+        EXPECT_EQ(lock[row.size], 'x') << "wrote past the end";
     }
     EXPECT_FALSE(TitleFilePaths("C:\\a.ini", nullptr, nullptr, 0));
 }

@@ -526,21 +526,13 @@ TEST(ConfigDialog, FontPickerNeverChangesTheTextColour) {
 enum Beside { kWritable, kFolder, kReadOnly };
 
 // Makes plugin.ini beside the library unwritable the way the row asks: a
-// folder in its place, or the file held open for reading only (released
-// with the handle).
+// folder in its place (a read-only one is the player's folder, made so as
+// it is constructed: ReadOnlyBeside).
 struct Blocked {
-    HANDLE held = INVALID_HANDLE_VALUE;
     Blocked(const std::string& ini, Beside beside) {
         if (beside == kFolder) {
             EXPECT_TRUE(CreateDirectoryA(ini.c_str(), nullptr)) << ini;
         }
-        if (beside == kReadOnly) {
-            held = HoldReadOnly(ini);
-            EXPECT_NE(held, INVALID_HANDLE_VALUE) << ini;
-        }
-    }
-    ~Blocked() {
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     }
 };
 
@@ -574,6 +566,7 @@ TEST(ConfigDialog, SettingsOutliveTheLibraryWhereverTheyLive) {
         const std::string perUser = c.playerFolder ? playerFolder + "Plugins\\plugin.ini" : UserSettingsFile();
         for (int load = 1; load <= 2; ++load) {
             SCOPED_TRACE(load == 1 ? "first load" : "loaded again");
+            ReadOnlyBeside readOnly(c.beside == kReadOnly);
             HostPlayer player(kTitle, hasFile ? stored.c_str() : nullptr);
             if (c.playerFolder) player.settingsFolder = playerFolder.c_str();
             Blocked blocked(player.plugin.iniPath, c.beside);

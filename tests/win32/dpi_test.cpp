@@ -245,10 +245,9 @@ TEST(DisplayScale, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
     WriteTextFile(stored, "[Title Display (ALPHA)]\r\nScreen_x=200\r\nScreen_y=500\r\nScreen_w=300\r\nScreen_h=50\r\n"
                           "Window_style=2\r\n");
     {
+        ReadOnlyBeside readOnly;
         HostPlayer player("Song - Winamp", kIni);
         player.settingsFolder = folder.c_str();
-        HANDLE held = HoldReadOnly(player.plugin.iniPath);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
         RECT during = {};
         player.OnDisplayWhileHung(1500, [&] {
             ASSERT_EQ(player.module->start(player.module), 0);
@@ -267,7 +266,6 @@ TEST(DisplayScale, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
         EXPECT_EQ(view.window.right - view.window.left, 450);
         EXPECT_EQ(view.window.bottom - view.window.top, 75);
         player.Stop();
-        CloseHandle(held);
     }
     const std::vector<std::string> lines = SectionLines(stored, "Title Display (ALPHA)");
     for (const char* want : {"Screen_x=200", "Screen_y=500", "Screen_w=300", "Screen_h=50"})

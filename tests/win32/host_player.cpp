@@ -141,14 +141,18 @@ void RemoveUserSettings() { RemoveTree(UserSettingsFolder()); }
 
 // ---- the plug-in copy ----
 
-PluginCopy LoadPlugin(const char* ini) {
+std::string ReadOnlyView(const std::string& path) {
+    return path.size() > 2 && (path[0] == 'C' || path[0] == 'c') && path[1] == ':' ? "R:" + path.substr(2) : path;
+}
+
+PluginCopy LoadPlugin(const char* ini, bool readOnly) {
     PluginCopy p;
     p.folder = MakeTempFolder();
     p.dllPath = p.folder + "vis_mirn.dll";
     p.iniPath = p.folder + "plugin.ini";
     CopyFileA((ProgramFolder() + "vis_mirn.dll").c_str(), p.dllPath.c_str(), FALSE);
     if (ini) WriteTextFile(p.iniPath, ini);
-    p.dll = LoadLibraryA(p.dllPath.c_str());
+    p.dll = LoadLibraryA((readOnly ? ReadOnlyView(p.dllPath) : p.dllPath).c_str());
     if (!p.dll) return p;
     typedef VisHeader*(__cdecl * GetHeader)(void);
     GetHeader get = (GetHeader)(void*)GetProcAddress(p.dll, "winampVisGetHeader");
@@ -241,11 +245,12 @@ HANDLE SetThreadDpiContext(HANDLE context) {
 }
 
 bool HostPlayer::unaware = false;
+bool HostPlayer::readOnlyBeside = false;
 
 HostPlayer::HostPlayer(const char* title, const char* ini, VisModule* linked, RECT r) {
     g_player = this;
     if (unaware) SetThreadDpiContext(kDpiUnaware);
-    plugin = LoadPlugin(ini);
+    plugin = LoadPlugin(ini, readOnlyBeside);
     module = linked ? linked : plugin.module;
 
     // A Unicode window, as players register today.
@@ -310,6 +315,23 @@ DWORD WINAPI HostPlayer::DisplayMain(void* arg) {
             DispatchMessageA(&msg);
         }
     }
+}
+
+HANDLE StartThread(const std::function<void()>& work) {
+    return CreateThread(
+        nullptr, 0,
+        [](void* arg) -> DWORD {
+            auto* w = (std::function<void()>*)arg;
+            (*w)();
+            delete w;
+            return 0;
+        },
+        new std::function<void()>(work), 0, nullptr);
+}
+
+void JoinPumping(HANDLE thread) {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) PumpMessages(0);
+    CloseHandle(thread);
 }
 
 void PumpMessages(int ms) {
@@ -581,16 +603,30 @@ void ClickMenuItem(HWND menuWindow, int index) {
     MouseClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+bool ChooseFromTitleMenu(HWND title, int index, int subIndex) {
+    PostMessageA(title, WM_CONTEXTMENU, (WPARAM)title, -1);
+    HWND menu = WaitForMenu();
+    if (!menu) return false;
+    ClickMenuItem(menu, index);
+    if (subIndex >= 0) {
+        HWND sub = nullptr;
+        for (int tries = 0; !sub && tries < 100; ++tries, PumpMessages(20))
+            for (HWND m = FindWindowExA(nullptr, nullptr, "#32768", nullptr); m;
+                 m = FindWindowExA(nullptr, m, "#32768", nullptr))
+                if (m != menu && IsWindowVisible(m)) sub = m;
+        if (!sub || MenuItems(sub).size() != 3u) return false;
+        ClickMenuItem(sub, subIndex);
+    }
+    return true;
+}
+
 // ---- another program on the desktop ----
 
-int RunNeighbour(HWND player, const char* title, int ms) {
-    char command[1024];
-    snprintf(command, sizeof command, "\"%sneighbour.exe\" %lu %d \"%s\"", ProgramFolder().c_str(),
-             (unsigned long)(UINT_PTR)player, ms, title);
+static int RunProgram(const char* command) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    if (!CreateProcessA(nullptr, (char*)command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     CloseHandle(pi.hThread);
     // Its title reaches the player's window through this thread.
     while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
@@ -600,4 +636,20 @@ int RunNeighbour(HWND player, const char* title, int ms) {
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
     return (int)code;
+}
+
+int RunNeighbour(HWND player, const char* title, int ms) {
+    char command[1024];
+    snprintf(command, sizeof command, "\"%sneighbour.exe\" %lu %d \"%s\"", ProgramFolder().c_str(),
+             (unsigned long)(UINT_PTR)player, ms, title);
+    return RunProgram(command);
+}
+
+int RunNeighbourDisplay(const std::string& pluginFolder, const char* title, int ms) {
+    char command[1024];
+    // Without its last backslash, which would escape the closing quote.
+    const std::string folder = pluginFolder.substr(0, pluginFolder.find_last_not_of('\\') + 1);
+    snprintf(command, sizeof command, "\"%sneighbour.exe\" --display \"%s\" %d \"%s\"", ProgramFolder().c_str(),
+             folder.c_str(), ms, title);
+    return RunProgram(command);
 }

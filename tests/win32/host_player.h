@@ -27,8 +27,9 @@ std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& text);
 // Folder of the running test program, where the built DLL sits too.
 std::string ProgramFolder();
-// Opens an existing file for reading and lets others only read it: every
-// writer then fails (a read-only file, even for root). Close to release.
+// Opens an existing file for reading and lets others only read it, as
+// another program may hold it: every writer then fails with a sharing
+// violation, even root. Close to release.
 HANDLE HoldReadOnly(const std::string& path);
 // The same for `ms` only, as another program holds the file for a moment;
 // returns the thread that releases it (wait for it, then close it), null
@@ -55,8 +56,13 @@ struct PluginCopy {
     VisModule* module = nullptr;
 };
 // Copies vis_mirn.dll into a new folder and loads it; `ini`, when given, is
-// written as its plugin.ini first.
-PluginCopy LoadPlugin(const char* ini = nullptr);
+// written as its plugin.ini first. With `readOnly` it is loaded through the
+// read-only view of its folder (drive R:, see scripts/wine-session.sh), as
+// from a folder the user may not write; `folder`, `dllPath` and `iniPath`
+// stay the writable names the test reads and changes the files by.
+PluginCopy LoadPlugin(const char* ini = nullptr, bool readOnly = false);
+// `path` on drive C: as the read-only view shows it.
+std::string ReadOnlyView(const std::string& path);
 void UnloadPlugin(PluginCopy* plugin);
 
 // ---- screen ----
@@ -81,6 +87,9 @@ public:
     // Set before construction: the main window's and the display thread
     // are made not DPI-aware before the window and the plug-in, as players'.
     static bool unaware;
+    // Set before construction: the plug-in is loaded from a folder that
+    // cannot be written (LoadPlugin's `readOnly`).
+    static bool readOnlyBeside;
     // `linked`: a module record compiled into the test itself, run with the
     // copied DLL's instance (for tests that look at the state behind it).
     // The main window is a Unicode window; `title` is UTF-8.
@@ -136,6 +145,18 @@ private:
     bool started_ = false;
 };
 
+// Runs `work` on a thread of its own; wait for the handle, then close it.
+HANDLE StartThread(const std::function<void()>& work);
+// Waits for `thread` to end, pumping this thread's messages meanwhile.
+void JoinPumping(HANDLE thread);
+
+// Makes the players constructed in its scope load the plug-in from a folder
+// that cannot be written, when `on`.
+struct ReadOnlyBeside {
+    explicit ReadOnlyBeside(bool on = true) { HostPlayer::readOnlyBeside = on; }
+    ~ReadOnlyBeside() { HostPlayer::readOnlyBeside = false; }
+};
+
 // Pumps the calling thread's messages for about `ms` (one pass for 0).
 void PumpMessages(int ms);
 
@@ -182,6 +203,10 @@ struct MenuItem {
 std::vector<MenuItem> MenuItems(HWND menuWindow);
 // Clicks item `index` of the open menu with the left button.
 void ClickMenuItem(HWND menuWindow, int index);
+// Opens the title window's menu as the menu key does and clicks item
+// `index`, then item `subIndex` of the submenu that opens; false when a
+// menu did not open. No test assertions: callable from any thread.
+bool ChooseFromTitleMenu(HWND title, int index, int subIndex = -1);
 
 // ---- another program on the desktop ----
 // Exit code bits of neighbour.exe.
@@ -192,3 +217,7 @@ const int kNeighbourTitleNotSent = 4;  // the player's window did not take the t
 // `ms`, then sends `title` to `player` (when not null). Pumps this thread
 // until it ends; returns its exit code, -1 when it could not start.
 int RunNeighbour(HWND player, const char* title, int ms = 1000);
+// Runs neighbour.exe as another player showing `title` with the plug-in in
+// `pluginFolder` (ending in a backslash) for about `ms`; returns as
+// RunNeighbour does.
+int RunNeighbourDisplay(const std::string& pluginFolder, const char* title, int ms);

@@ -81,20 +81,7 @@ std::vector<DWORD> SettledScreen(HostPlayer& player) {
 
 // Chooses item `index` of the title window's menu, opened as the menu key does.
 void ChooseFromMenu(HostPlayer& player, int index, int subIndex = -1) {
-    PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
-    HWND menu = WaitForMenu();
-    ASSERT_NE(menu, nullptr);
-    ClickMenuItem(menu, index);
-    if (subIndex >= 0) {
-        HWND sub = nullptr;
-        for (int tries = 0; !sub && tries < 100; ++tries, player.Pump(20))
-            for (HWND m = FindWindowExA(nullptr, nullptr, "#32768", nullptr); m;
-                 m = FindWindowExA(nullptr, m, "#32768", nullptr))
-                if (m != menu && IsWindowVisible(m)) sub = m;
-        ASSERT_NE(sub, nullptr) << "no submenu";
-        EXPECT_EQ(MenuItems(sub).size(), 3u);
-        ClickMenuItem(sub, subIndex);
-    }
+    ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), index, subIndex));
     player.Pump(150);
 }
 

@@ -5,6 +5,10 @@
 //     sends itself messages for MS ms, pumping, then TITLE to the player's
 //     main window (when PLAYER_HWND is not 0). Exit code: the Neighbour*
 //     bits of host_player.h, 0 when all is well.
+//   neighbour.exe --display FOLDER MS TITLE  (FOLDER without its last backslash)
+//     another player: a main window titled TITLE, FOLDER's vis_mirn.dll
+//     started on it, frames every 25 ms for MS ms, then stopped. Exit code
+//     0, or kNeighbourNoWindow when the display could not start.
 //   neighbour.exe --bench GO DONE OUT ROUNDS SAMPLES
 //     per round: waits for the named event GO, times SAMPLES samples of 20
 //     sends to its own window, sets DONE. Then writes to the file OUT one
@@ -13,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "host_player.h"
@@ -79,9 +84,35 @@ int Bench(const char* go, const char* done, const char* out, int rounds, int sam
     return 0;
 }
 
+int Display(const char* folder, int ms, const char* title) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = L"MirnNeighbourPlayer";
+    RegisterClassW(&wc);
+    HWND main = CreateWindowExW(0, wc.lpszClassName, Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 100,
+                                300, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    HMODULE dll = LoadLibraryA((std::string(folder) + "\\vis_mirn.dll").c_str());
+    auto header = dll ? (VisHeader * (__cdecl*)(void))(void*)GetProcAddress(dll, "winampVisGetHeader") : nullptr;
+    VisModule* module = header ? header()->getModule(0) : nullptr;
+    if (!main || !module) return kNeighbourNoWindow;
+    module->hostWindow = main;
+    module->instance = dll;
+    if (module->start(module) != 0) return kNeighbourNoWindow;
+    for (const DWORD end = GetTickCount() + (DWORD)ms; (LONG)(GetTickCount() - end) < 0;) {
+        module->render(module);
+        PumpMessages(25);
+    }
+    module->stop(module);
+    FreeLibrary(dll);
+    DestroyWindow(main);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && lstrcmpA(argv[1], "--display") == 0) return Display(argv[2], atoi(argv[3]), argv[4]);
     if (argc == 7 && lstrcmpA(argv[1], "--bench") == 0)
         return Bench(argv[2], argv[3], argv[4], atoi(argv[5]), atoi(argv[6]));
     if (argc != 4) return 100;

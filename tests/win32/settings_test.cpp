@@ -550,20 +550,17 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
         RemoveUserSettings();
         RemoveTree(playerFolder + "Plugins");
         const std::string ini = row.longTail ? stored + "Long=" + std::string(9000, 'v') + "\r\n" : stored;
+        ReadOnlyBeside readOnly(row.beside == kReadOnly);
         HostPlayer player("Song - Winamp", row.beside == kWritable || row.beside == kReadOnly ? ini.c_str() : nullptr,
                           GetModule(0));
         player.settingsFolder = row.answer;
         const std::string beside = player.plugin.iniPath;
-        HANDLE held = INVALID_HANDLE_VALUE;
         if (row.beside == kFolder) BlockWith(beside);
-        if (row.beside == kReadOnly) {
-            held = HoldReadOnly(beside);
-            ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        }
         if (row.userBlocked) BlockWith(UserSettingsFile());
         const bool readable = row.beside == kWritable || row.beside == kReadOnly;
         const std::string before = readable ? FileBytes(beside) : "";
-        const std::string want = row.where == kBesideTheLibrary ? beside
+        // Read-only, the library's folder is the view it was loaded from.
+        const std::string want = row.where == kBesideTheLibrary ? (row.beside == kReadOnly ? ReadOnlyView(beside) : beside)
                                  : row.where == kPlayerFolder   ? playerFile
                                                                 : UserSettingsFile();
 
@@ -620,7 +617,6 @@ TEST_F(SettingsFile, LivesBesideTheLibraryWhileWritableElsePerUser) {
         if (row.where != kPlayerFolder) {
             EXPECT_FALSE(FileExists(playerFile)) << "no copy in the player's folder";
         }
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     }
     RemoveUserSettings();
     RemoveTree(playerFolder);
@@ -634,19 +630,26 @@ TEST_F(SettingsFile, AWriterHoldingTheFileIsWaitedOutForAMoment) {
     const struct {
         int heldMs;
         bool saved;
-    } rows[] = {{300, true}, {3000, false}};
+        bool atSettle;  // held as the place is first settled: a busy file, not a read-only one
+    } rows[] = {{300, true, false}, {3000, false, false}, {800, true, true}, {3000, true, true}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.heldMs);
+        SCOPED_TRACE(std::to_string(row.heldMs) + (row.atSettle ? " ms at the first settle" : " ms"));
         ResetDisplayState();
         HostPlayer player("Song - Winamp", Ini("Scroll_Step=4\r\n").c_str(), GetModule(0));
         const std::string ini = player.plugin.iniPath;
-        char path[MAX_PATH] = "";
-        ASSERT_TRUE(SettingsPath(player.module, path));
-        ASSERT_EQ(lstrcmpiA(path, ini.c_str()), 0) << path;
         const std::vector<std::string> names = FolderNames(player.plugin.folder);
         const std::string before = FileBytes(ini);
-
-        HANDLE release = HoldReadOnlyFor(ini, row.heldMs);
+        HANDLE release = row.atSettle ? HoldReadOnlyFor(ini, row.heldMs) : nullptr;
+        char path[MAX_PATH] = "";
+        const DWORD settling = GetTickCount();
+        ASSERT_TRUE(SettingsPath(player.module, path));
+        ASSERT_EQ(lstrcmpiA(path, ini.c_str()), 0) << path;
+        EXPECT_LT(GetTickCount() - settling, 400u) << "the settle waited for the hold";
+        if (row.atSettle) {  // the saves after it land in the file
+            WaitForSingleObject(release, INFINITE);
+            CloseHandle(release);
+        }
+        release = HoldReadOnlyFor(ini, row.atSettle ? 0 : row.heldMs);
         ASSERT_NE(release, nullptr);
         SetAppearance(kMemoryAppearance);
         const DWORD started = GetTickCount();

@@ -285,9 +285,9 @@ TEST(TitleWindow, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
         RemoveTree(folder + "Plugins");
         CreateDirectoryA((folder + "Plugins").c_str(), nullptr);
         WriteTextFile(folderFile, inFolder);
+        ReadOnlyBeside readOnly(row.besideReadOnly);
         HostPlayer player("1. Artist - Song - Winamp", beside.c_str());
         if (row.namesFolder) player.settingsFolder = folder.c_str();
-        HANDLE held = row.besideReadOnly ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
         RECT during = {};
         player.OnDisplayWhileHung(1500, [&] {
             ASSERT_EQ(player.module->start(player.module), 0);
@@ -308,7 +308,6 @@ TEST(TitleWindow, ABusyPlayerAtStartGetsItsStoredPlaceOnceItAnswers) {
             }
             player.Stop();
         }
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         if (row.besideReadOnly) {
             EXPECT_EQ(FileBytes(player.plugin.iniPath), beside) << "the read-only file is left alone";
         }
@@ -1015,8 +1014,8 @@ TEST(TitleWindow, TitleFileHoldsTheShownTitle) {
     for (bool perUser : {false, true}) {
         SCOPED_TRACE(perUser ? "per-user settings" : "settings beside the library");
         RemoveUserSettings();
+        ReadOnlyBeside readOnly(perUser);
         HostPlayer player("A - X", Ini("Screen_w=300\r\nWindow_style=2\r\nTitleFile=1\r\n").c_str());
-        HANDLE held = perUser ? HoldReadOnly(player.plugin.iniPath) : INVALID_HANDLE_VALUE;
         const std::string path = (perUser ? UserSettingsFolder() : player.plugin.folder) + "nowplaying.txt";
         ASSERT_EQ(player.Start(), 0);
         player.Frame();
@@ -1050,6 +1049,19 @@ TEST(TitleWindow, TitleFileHoldsTheShownTitle) {
         EXPECT_GT(InkPixels(player.TitleWindow(), 0), 20) << "the display stopped";
         CloseHandle(reader);
 
+        // A reader without delete sharing (as fopen opens) across a change:
+        // the frames catch up once it lets go.
+        reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        player.SetTitle("Held - Winamp");
+        player.Frame();
+        EXPECT_NE(FileBytes(path), "Held") << "the reader did not hold the file";
+        CloseHandle(reader);
+        player.SetAutoFrames(true);
+        EXPECT_TRUE(WaitUntil(player, [&] { return FileBytes(path) == "Held"; }, 2000)) << FileBytes(path);
+        player.SetAutoFrames(false);
+
         // Cannot be written: the display runs on, the next change writes it.
         DeleteFileA(path.c_str());
         ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
@@ -1062,10 +1074,216 @@ TEST(TitleWindow, TitleFileHoldsTheShownTitle) {
         player.Frame();
         EXPECT_EQ(FileBytes(path), "Free");
 
+        // Held across the stop: emptied where it stands.
+        reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
         player.Stop();
         EXPECT_TRUE(FileExists(path));
         EXPECT_EQ(FileBytes(path), "") << "stopping leaves the title in the file";
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        CloseHandle(reader);
         RemoveUserSettings();
     }
+}
+
+namespace {
+
+// Records whether a window of `className` was ever asked to leave the
+// topmost band, on the thread the hook is set for.
+bool g_loweredTitle = false;
+LRESULT CALLBACK WatchPositions(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* sent = (const CWPSTRUCT*)lParam;
+    if (code >= 0 && sent->message == WM_WINDOWPOSCHANGING) {
+        const WINDOWPOS* pos = (const WINDOWPOS*)sent->lParam;
+        char name[16] = "";
+        GetClassNameA(sent->hwnd, name, sizeof name);
+        if (lstrcmpA(name, "MirnVis") == 0 && !(pos->flags & SWP_NOZORDER) && pos->hwndInsertAfter == HWND_NOTOPMOST)
+            g_loweredTitle = true;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// A player on top by its own setting stays there: the title window, which
+// inherits the flag, is never lowered for it (that would lower the player
+// with it on Windows); what the user raised is lowered again.
+TEST(TitleWindow, APlayerOnTopStaysOnTop) {
+    struct Row {
+        const char* label;
+        bool playerOnTop;
+        const char* lines;
+        bool choose;  // "Always on top" from the menu, turning it off
+        bool lowered;
+    } rows[] = {
+        {"player on top, option off", true, "", false, false},
+        {"player on top, option turned off", true, "TopMost=1\r\n", true, false},
+        {"player not on top, option turned off", false, "TopMost=1\r\n", true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("1. Artist - Song - Winamp", Ini(std::string("Screen_w=300\r\n") + row.lines).c_str());
+        if (row.playerOnTop) SetWindowPos(player.main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        g_loweredTitle = false;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchPositions, nullptr, player.displayThreadId());
+        ASSERT_NE(hook, nullptr);
+        player.Frame();  // the hook sees the thread's sends once it has pumped
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        if (row.choose) {
+            ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), 4));
+        }
+        player.Pump(150);
+        EXPECT_EQ(g_loweredTitle, row.lowered);
+        EXPECT_EQ(TopMost(player.main), row.playerOnTop);
+        player.Stop();
+        UnhookWindowsHookEx(hook);
+    }
+}
+
+// The outline colour picker runs beside the display: frames and a new title
+// go on while it is open, and a stop then closes it and returns.
+TEST(TitleWindow, TheOutlinePickerStopsNothing) {
+    HostPlayer player("1. Artist - Song - Winamp", Ini("Screen_w=300\r\nTitleFile=1\r\nOutline=1\r\n").c_str());
+    const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+    ASSERT_EQ(player.Start(), 0);
+    player.SetAutoFrames(true);
+    ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), 9));
+    HWND picker = WaitForDialog("Color");
+    ASSERT_NE(picker, nullptr);
+    const Shot before = Grab(player);
+    player.SetTitle("2. Other - Tune - Winamp");
+    EXPECT_TRUE(WaitUntil(player, [&] { return FileBytes(nowPlaying) == "2. Other - Tune"; }, 2000));
+    EXPECT_NE(Grab(player).pixels, before.pixels) << "the new title was not drawn";
+    EXPECT_TRUE(IsWindow(picker));
+    player.SetAutoFrames(false);
+    player.Stop();
+    EXPECT_FALSE(IsWindow(picker)) << "the picker outlived the display";
+    EXPECT_EQ(FileBytes(nowPlaying), "");
+    EXPECT_EQ(FileBytes(player.plugin.iniPath).find("OutlineColor"), std::string::npos) << "a cancel saved a colour";
+}
+
+// Choices made in the menu before they can be saved (a busy player that has
+// not said where its settings are, a file held by another program, a file
+// that cannot be written) stay in effect over the stored look, are saved at
+// the first chance, and only a save that fails for good is told, in the menu.
+TEST(TitleWindow, ChoicesThatCannotBeSavedYetAreKeptAndSavedLater) {
+    const std::string stored = "FaceName=Stored Face\r\nColor=65280\r\nBkColor=255\r\nScroll_Step=6\r\n";
+    // Busy at the start: the place comes from the player's folder.
+    {
+        const std::string folder = MakeTempFolder();
+        const std::string folderFile = folder + "Plugins\\plugin.ini";
+        CreateDirectoryA((folder + "Plugins").c_str(), nullptr);
+        WriteTextFile(folderFile, Ini("Screen_x=200\r\nScreen_y=500\r\nScreen_w=300\r\nScreen_h=50\r\n" + stored));
+        ReadOnlyBeside readOnly;
+        HostPlayer player("1. Artist - Song - Winamp", Ini("Screen_w=300\r\n").c_str());
+        player.settingsFolder = folder.c_str();
+        bool chosen = false;
+        HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE chooser = StartThread([&] {
+            WaitForSingleObject(go, 5000);
+            Sleep(300);
+            chosen = ChooseFromTitleMenu(player.TitleWindow(), 5) &&
+                     (Sleep(200), ChooseFromTitleMenu(player.TitleWindow(), 8, 2));
+        });
+        player.OnDisplayWhileHung(1500, [&] {
+            ASSERT_EQ(player.module->start(player.module), 0);
+            player.module->render(player.module);
+            SetEvent(go);
+        });
+        JoinPumping(chooser);
+        CloseHandle(go);
+        ASSERT_TRUE(chosen) << "the menu could not be driven";
+        player.Frame(3);
+        const Shot shot = Grab(player);
+        ASSERT_GT(shot.width, 0);
+        EXPECT_EQ(shot.at(0, 0), 0xFF0000u) << "the stored background";
+        std::vector<std::string> lines = SectionLines(folderFile, "Title Display (ALPHA)");
+        EXPECT_TRUE(HasLine(lines, "Outline=2"));
+        EXPECT_TRUE(HasLine(lines, "TitleFile=1"));
+        EXPECT_EQ(FileBytes(folder + "Plugins\\nowplaying.txt"), "1. Artist - Song");
+        player.Configure([&] {
+            HWND dialog = WaitForDialog("configration - Title plugin");
+            if (dialog) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        lines = SectionLines(folderFile, "Title Display (ALPHA)");
+        for (const char* line : {"FaceName=Stored Face", "Color=65280", "BkColor=255", "Scroll_Step=6", "Outline=2"})
+            EXPECT_TRUE(HasLine(lines, line)) << line;
+        player.Stop();
+        RemoveTree(folder);
+    }
+    // Held for 1.5 s: saved once the hold ends, and kept after a restart.
+    {
+        HostPlayer player("1. Artist - Song - Winamp", Ini("Screen_w=300\r\n" + stored).c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        HANDLE release = HoldReadOnlyFor(player.plugin.iniPath, 1500);
+        ASSERT_NE(release, nullptr);
+        ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), 8, 2));
+        player.SetAutoFrames(true);
+        WaitForSingleObject(release, INFINITE);
+        CloseHandle(release);
+        EXPECT_TRUE(WaitUntil(player, [&] {
+            return HasLine(SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"), "Outline=2");
+        }));
+        EXPECT_EQ(WaitForDialog("Title Display (ALPHA)", 100), nullptr) << "a box for a moment's hold";
+        player.SetAutoFrames(false);
+        player.Stop();
+        EXPECT_TRUE(HasLine(SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"), "Color=65280"));
+    }
+    // Neither the file nor a per-user copy can be written: the menu says so.
+    {
+        RemoveUserSettings();
+        HostPlayer player("1. Artist - Song - Winamp");
+        DeleteFileA(player.plugin.iniPath.c_str());
+        CreateDirectoryA(player.plugin.iniPath.c_str(), nullptr);
+        CreateDirectoryA(UserSettingsFolder().c_str(), nullptr);
+        CreateDirectoryA(UserSettingsFile().c_str(), nullptr);
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), 7));
+        player.Pump(150);
+        PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
+        HWND menu = WaitForMenu();
+        ASSERT_NE(menu, nullptr);
+        const std::vector<MenuItem> items = MenuItems(menu);
+        KeyStroke(VK_ESCAPE);
+        ASSERT_EQ(items.size(), 10u);
+        EXPECT_EQ(items[7].text, "Transparent background (not saved)");
+        EXPECT_TRUE(items[7].checked) << "the choice is still in effect";
+        EXPECT_EQ(items[8].text, "Outline");
+        player.Stop();
+        RemoveDirectoryA(player.plugin.iniPath.c_str());
+        RemoveDirectoryA(UserSettingsFile().c_str());
+        RemoveUserSettings();
+    }
+}
+
+// Two players with one title file: the first display to write it keeps it;
+// the other writes nothing, empties nothing, says so in its menu, and takes
+// over once the first stops.
+TEST(TitleWindow, OnePlayerWritesTheTitleFile) {
+    HostPlayer player("1. Ours - X - Winamp", Ini("Screen_w=300\r\nTitleFile=1\r\n").c_str());
+    const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+    int other = -1;
+    HANDLE neighbour =
+        StartThread([&] { other = RunNeighbourDisplay(player.plugin.folder, "1. Theirs - Y - Winamp", 2500); });
+    ASSERT_TRUE(WaitUntil(player, [&] { return FileBytes(nowPlaying) == "1. Theirs - Y"; }, 5000));
+    ASSERT_EQ(player.Start(), 0);
+    player.SetAutoFrames(true);
+    player.Pump(500);
+    EXPECT_EQ(FileBytes(nowPlaying), "1. Theirs - Y") << "both players write the file";
+    PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
+    HWND menu = WaitForMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::vector<MenuItem> items = MenuItems(menu);
+    KeyStroke(VK_ESCAPE);
+    ASSERT_EQ(items.size(), 10u);
+    EXPECT_EQ(items[5].text, "Write title to nowplaying.txt (in use by another player)");
+    JoinPumping(neighbour);
+    EXPECT_EQ(other, 0);
+    EXPECT_TRUE(WaitUntil(player, [&] { return FileBytes(nowPlaying) == "1. Ours - X"; }, 2000)) << "not taken over";
+    player.SetAutoFrames(false);
+    player.Stop();
+    EXPECT_EQ(FileBytes(nowPlaying), "");
+    EXPECT_FALSE(FileExists(player.plugin.folder + "nowplaying.lock"));
 }
