@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "display/menu_rules.h"
+#include "display/script_rules.h"
 
 typedef LOGFONTA FontSpec;
 
@@ -26,6 +27,10 @@ struct AppearanceValues {
     COLORREF outlineColor;
     LONG unsaved;
 };
+
+const int kFacesPerGroup = 3;
+const int kMaxRuns = 96;
+const int kRunSlots = 1 + kGroupCount * kFacesPerGroup;
 
 struct DisplayState {
     // placement
@@ -103,6 +108,21 @@ struct DisplayState {
     // Counts changes of the song the window shows: not a player setting
     // the same title again, nor a redraw of the same song's text.
     DWORD songChanges;
+
+    // Titles in scripts the chosen font lacks: the faces that stand in for
+    // it, looked up once per chosen face (a bit per group in
+    // `fallbackLooked`), and the composed title's runs of one face each
+    // (none while the chosen font has every character).
+    char fallbackFor[LF_FACESIZE];
+    int fallbackLooked;
+    WCHAR fallbackFaces[kGroupCount][kFacesPerGroup][LF_FACESIZE];
+    int fallbackFaceCount[kGroupCount];
+    int titleRtl;  // the shown title reads right to left
+    int titleRunCount;
+    TextRun titleRuns[kMaxRuns];
+    uint8_t titleSlots[kTitleLimit];      // each unit's face: 0 the chosen one, else 1 + group * kFacesPerGroup + rank
+    WORD pairGlyphs[kTitleLimit / 2 + 1];  // the glyph of the surrogate pair at unit i, at i / 2
+    HFONT runFonts[kRunSlots];  // made and deleted within one composition
 };
 
 extern DisplayState g_state;
