@@ -26,8 +26,8 @@ static const wchar_t* const kPlaylist[] = {
     L"7. a-ha - Take On Me - Winamp",
     L"8. Earth, Wind & Fire - September - Winamp [Paused]",
     L"9. Sigur Rós - Hoppípolla - Winamp",
-    L"10. 宇多田ヒカル - 花束を君に - Winamp",
-    L"11. Pharrell Williams - Happy \U0001F600 - Winamp",
+    L"10. 坂本九 - スキヤキ - Winamp",
+    L"11. Pharrell - Happy \U0001F600 - Winamp",
     L"12. עידן רייכל - ממעמקים - Winamp",  // read right to left
 };
 static const int kPlaylistSize = sizeof(kPlaylist) / sizeof(kPlaylist[0]);
