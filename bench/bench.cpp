@@ -225,6 +225,21 @@ std::wstring TitleOfLength(size_t length, wchar_t variant, bool cyrillic = false
     return t;
 }
 
+std::string Utf8(const std::wstring& text) {
+    char out[256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+// A title of `length` in Japanese, which the default (Latin) face lacks.
+std::wstring JapaneseTitleOfLength(size_t length, wchar_t variant) {
+    std::wstring t = std::wstring(L"1") + variant + Wide(". 宇多田ヒカル - ");
+    const char* words[] = {"花束を", "君に", "夜の", "海を", "走る", "窓を", "開けて", "下へ"};
+    for (int i = 0; t.size() < length; ++i) t += Wide(words[i % 8]);
+    const std::wstring tail = L" - Winamp";
+    return t.substr(0, length - tail.size()) + tail;
+}
+
 std::wstring Trimmed(const std::wstring& title) {
     std::vector<TitleChar> buf(title.begin(), title.end());
     buf.resize(std::min(buf.size(), kTitleLimit - 1));
@@ -303,6 +318,64 @@ Picture Measure(const Display& d, const std::wstring& title) {
     DeleteObject(font);
     p.layout = LayoutTitle(p.measured.cx, p.measured.cy, d.screenW);
     return p;
+}
+
+// The face a script the default face lacks is drawn in: the first one its
+// character set lists, as the plug-in finds it where no preferred face is.
+int CALLBACK FirstFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out) {
+    if (lf->lfFaceName[0] == L'@') return 1;
+    lstrcpynW((WCHAR*)out, lf->lfFaceName, LF_FACESIZE);
+    return 0;
+}
+
+std::wstring FaceFor(HDC dc, BYTE charSet) {
+    WCHAR face[LF_FACESIZE] = L"";
+    LOGFONTW lf = {};
+    lf.lfCharSet = charSet;
+    EnumFontFamiliesExW(dc, &lf, FirstFace, (LPARAM)face, 0);
+    return face;
+}
+
+// The title's runs: ASCII in the default face, the rest in `face`; made,
+// measured and drawn (when `rect`) as one composition's runs are.
+int RunsText(HDC dc, int height, const std::wstring& text, const std::wstring& face, const RECT* rect) {
+    LOGFONTA lf = FontFor(height);
+    HFONT font = CreateFontIndirectA(&lf);
+    LOGFONTW lw = {};
+    lw.lfHeight = height;
+    lw.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lw.lfFaceName, face.c_str(), LF_FACESIZE);
+    HFONT other = CreateFontIndirectW(&lw);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i > 0 && (text[i] > 0x7E) == (text[i - 1] > 0x7E))
+            ++runs.back().second;
+        else
+            runs.push_back({i, 1});
+    }
+    std::vector<int> widths;
+    int total = 0;
+    for (const auto& r : runs) {
+        SelectObject(dc, text[r.first] > 0x7E ? other : font);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32W(dc, text.c_str() + r.first, (int)r.second, &size);
+        widths.push_back(size.cx);
+        total += size.cx;
+    }
+    if (rect) {
+        int x = rect->left;
+        for (size_t k = 0; k < runs.size(); ++k) {
+            SelectObject(dc, text[runs[k].first] > 0x7E ? other : font);
+            ExtTextOutW(dc, x, rect->bottom * 3 / 4, 0, nullptr, text.c_str() + runs[k].first, (int)runs[k].second,
+                        nullptr);
+            x += widths[k];
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(other);
+    DeleteObject(font);
+    return total;
 }
 
 // A surface as wide as the widest picture, for the bare copies and drawing.
@@ -442,6 +515,7 @@ int main() {
     const std::wstring title510[2] = {TitleOfLength(510, 'a'), TitleOfLength(510, 'b')};
     const std::wstring cyrillic30[2] = {TitleOfLength(30, 'a', true), TitleOfLength(30, 'b', true)};
     const std::wstring cyrillic510[2] = {TitleOfLength(510, 'a', true), TitleOfLength(510, 'b', true)};
+    const std::wstring japanese30[2] = {JapaneseTitleOfLength(30, 'a'), JapaneseTitleOfLength(30, 'b')};
 
     // A probe surface to measure with, then the real one as wide as needed.
     MakeSurface(&d, d.screenW);
@@ -450,6 +524,10 @@ int main() {
     const Picture pic510 = Measure(d, title510[0]);
     const Picture cyr30 = Measure(d, cyrillic30[0]);
     const Picture cyr510 = Measure(d, cyrillic510[0]);
+    const std::wstring japaneseFace = FaceFor(d.mem, SHIFTJIS_CHARSET);
+    Picture jp30 = Measure(d, japanese30[0]);
+    jp30.measured.cx = RunsText(d.mem, d.clientH, jp30.text, japaneseFace, nullptr);
+    jp30.layout = LayoutTitle(jp30.measured.cx, jp30.measured.cy, d.screenW);
     SelectObject(d.mem, d.memOld);
     DeleteObject(d.memBitmap);
     DeleteDC(d.mem);
@@ -542,10 +620,12 @@ int main() {
         const std::wstring* titles;
         const Picture* pic;
         int rounds;
-    } sets[4] = {{"30", title30, &pic30, 150},
-                 {"510", title510, &pic510, 100},
-                 {"30 Cyrillic", cyrillic30, &cyr30, 150},
-                 {"510 Cyrillic", cyrillic510, &cyr510, 100}};
+        bool runs;  // drawn in the default face and a face that has its script
+    } sets[5] = {{"30", title30, &pic30, 150, false},
+                 {"510", title510, &pic510, 100, false},
+                 {"30 Cyrillic", cyrillic30, &cyr30, 150, false},
+                 {"510 Cyrillic", cyrillic510, &cyr510, 100, false},
+                 {"30 Japanese", japanese30, &jp30, 150, true}};
     const int kReads = 14;  // 13 numbers and the face name
     const char* intKeys[kReads - 1] = {"Weight",         "Italic",      "Underline",   "StrikeOut", "CharSet",
                                "Color",          "BkColor",     "Scroll_Step", "Scroll_Interval",
@@ -607,6 +687,11 @@ int main() {
                 DeleteObject(bmp);
             });
             Time("text" + tag, [&] {
+                if (s.runs) {
+                    RECT all = {0, 0, p.layout.surfaceWidth, d.clientH};
+                    sink = sink + (DWORD)RunsText(d.mem, d.clientH, p.text, japaneseFace, &all);
+                    return;
+                }
                 LOGFONTA f = FontFor(d.clientH);
                 HFONT font = CreateFontIndirectA(&f);
                 HGDIOBJ old = SelectObject(d.mem, font);
@@ -922,9 +1007,12 @@ int main() {
     }
     for (const Set& s : sets) {
         const std::string tag = s.name;
-        ratioRow("Composition, " + tag + "-character title (the VisRender after SetWindowTextW)", "compose" + tag,
-                 "its platform work (the title fetch, one read of the settings file's bytes, the surface, the text, "
-                 "the first copy to the window), summed per round (table below)",
+        ratioRow("Composition, " + tag + "-character title" + (s.runs ? " in the default (Latin) face" : "") +
+                     " (the VisRender after SetWindowTextW)",
+                 "compose" + tag,
+                 std::string("its platform work (the title fetch, one read of the settings file's bytes, the surface, ") +
+                     (s.runs ? "the runs' fonts and text" : "the text") +
+                     ", the first copy to the window), summed per round (table below)",
                  Med("bare" + tag), 1.3, true,
                  "its calls beyond the five summed (GetClientRect, the window's style and data, the text's colours) "
                  "cost " +
@@ -1057,7 +1145,10 @@ int main() {
         plat("  surface: CreateDIBSection (32 bpp) " + Fmt("%.0f", s.pic->layout.surfaceWidth) + " × " +
                  Fmt("%.0f", d.clientH) + " + select + FillRect + delete" + of,
              "surface" + tag);
-        plat("  text: CreateFontIndirectA + GetTextExtentPoint32W + DrawTextW + delete" + of, "text" + tag);
+        plat(s.runs ? "  text: its runs' fonts (the default face and " + Utf8(japaneseFace) +
+                          ": CreateFontIndirect) + GetTextExtentPoint32W and ExtTextOutW per run + delete" + of
+                    : "  text: CreateFontIndirectA + GetTextExtentPoint32W + DrawTextW + delete" + of,
+             "text" + tag);
         plat("  showing its start: GetDC + 1 BitBlt + ReleaseDC" + of, "present" + tag);
         plat("  sum of the five above, per round" + of, "bare" + tag);
         plat("  (not in the sum) the composition's other calls: GetClientRect + GetWindowLongA + "

@@ -2,6 +2,7 @@
 #include "display/display.h"
 #include "display/title_rules.h"
 #include "display/marquee_rules.h"
+#include "display/script_rules.h"
 #include "plugin/display_state.h"
 #include "settings/settings.h"
 
@@ -133,9 +134,16 @@ bool ComposeTitle(const VisModule* module) {
     HFONT font = CreateFontIndirectA(&composed);
     HGDIOBJ oldFont = font ? SelectObject(s.memDC, font) : NULL;
 
+    // Measured and drawn from the same runs when other faces stand in.
+    s.titleRtl = ReadsRightToLeft(s.titleText, length);
+    FindTitleRuns(s.memDC, composed, s.titleText, length);
     SIZE measured = {0, 0};
-    GetTextExtentPoint32W(s.memDC, s.titleText, length, &measured);
+    if (s.titleRunCount)
+        measured = MeasureRuns(s.memDC, s.titleText);
+    else
+        GetTextExtentPoint32W(s.memDC, s.titleText, length, &measured);
     TitleLayout layout = LayoutTitle(measured.cx, measured.cy, s.screenW);
+    layout.drawFlags = DirectedDrawFlags(layout.drawFlags, layout.scrolls, s.titleRtl != 0);
 
     bool whole = MakeSurface(layout.surfaceWidth, h);
     if (!whole) {
@@ -155,7 +163,7 @@ bool ComposeTitle(const VisModule* module) {
         HBRUSH brush = CreateSolidBrush(s.bkColor);
         RECT all = {0, 0, layout.surfaceWidth, h};
         FillRect(s.memDC, &all, brush);
-        DrawTextW(s.memDC, s.titleText, length, &all, (UINT)layout.drawFlags);
+        DrawTitleText(s.memDC, s.titleText, length, &all, (UINT)layout.drawFlags);
         DeleteObject(brush);
     }
 
@@ -163,6 +171,7 @@ bool ComposeTitle(const VisModule* module) {
         SelectObject(s.memDC, oldFont);
         DeleteObject(font);
     }
+    DropRunFonts();
 
     s.scrollOffset = 0;
     HDC windowDC = GetDC(s.titleWnd);

@@ -82,3 +82,17 @@ void DropLayer();
 // (false for other items).
 void AppendLookItems(HMENU menu);
 bool ChooseLook(HWND window, UINT id);
+
+// Titles in scripts the chosen font lacks (display/scripts.cpp). The runs of
+// the title that need other faces, found with the chosen font selected in
+// `dc`; none when it has every character.
+void FindTitleRuns(HDC dc, const LOGFONTA& chosen, const WCHAR* text, int length);
+// The runs' width and the chosen font's height, each run's width kept.
+SIZE MeasureRuns(HDC dc, const WCHAR* text);
+// Draws the title as DrawTextW would, run by run when it has runs.
+void DrawTitleText(HDC dc, const WCHAR* text, int length, RECT* all, UINT flags);
+void DropRunFonts();
+// The title's first strong character is right to left.
+bool ReadsRightToLeft(const WCHAR* text, int length);
+// The marquee's offset as the window shows it (mirrored for right to left).
+int PresentedOffset();

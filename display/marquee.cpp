@@ -47,7 +47,7 @@ void PresentSurface(HDC dc, int width, int height) {
         return;
     }
     RingPiece pieces[2];
-    const int n = RingPieces(s.scrollOffset, width, s.textExtent.cx, pieces);
+    const int n = RingPieces(PresentedOffset(), width, s.textExtent.cx, pieces);
     for (int i = 0; i < n; ++i)
         BitBlt(dc, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
 }

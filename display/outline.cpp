@@ -31,7 +31,7 @@ void DrawOutlinedTitle(const WCHAR* text, int length, UINT flags) {
     SetBkColor(s.memDC, RGB(0, 0, 0));
     RECT all = {0, 0, w, h};
     FillRect(s.memDC, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
-    DrawTextW(s.memDC, text, length, &all, flags);
+    DrawTitleText(s.memDC, text, length, &all, flags);
     GdiFlush();
     // A scrolling title is a ring: its first glyph's outline shows at the seam.
     const int ring = s.textExtent.cx > s.screenW ? s.textExtent.cx : 0;
@@ -107,7 +107,7 @@ bool PresentLayered(int width, int height) {
     uint32_t* layer = (uint32_t*)s.layerBits;
     const int rows = h < height ? h : height;
     // The slice of the ring the window shows; rows the surface lacks are clear.
-    if (surface) RingSlice(surface, w, rows, s.scrollOffset, s.textExtent.cx, width, layer);
+    if (surface) RingSlice(surface, w, rows, PresentedOffset(), s.textExtent.cx, width, layer);
     for (int i = (surface ? rows : 0) * width; i < width * height; ++i) layer[i] = 0x01000000u;
     SIZE size = {width, height};
     POINT origin = {0, 0};

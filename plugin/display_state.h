@@ -5,6 +5,7 @@
 
 #include "display/menu_rules.h"
 #include "display/title_file_rules.h"
+#include "display/script_rules.h"
 
 typedef LOGFONTA FontSpec;
 
@@ -31,6 +32,10 @@ struct AppearanceValues {
     COLORREF outlineColor;
     LONG unsaved;
 };
+
+const int kFacesPerGroup = 3;
+const int kMaxRuns = 96;
+const int kRunSlots = 1 + kGroupCount * kFacesPerGroup;
 
 struct DisplayState {
     // placement
@@ -133,6 +138,21 @@ struct DisplayState {
     int titleFileLength;
     // The window is topmost because we made it so, not by its owner's flag.
     int madeTopMost;
+
+    // Titles in scripts the chosen font lacks: the faces that stand in for
+    // it, looked up once per chosen face (a bit per group in
+    // `fallbackLooked`), and the composed title's runs of one face each
+    // (none while the chosen font has every character).
+    char fallbackFor[LF_FACESIZE];
+    int fallbackLooked;
+    WCHAR fallbackFaces[kGroupCount][kFacesPerGroup][LF_FACESIZE];
+    int fallbackFaceCount[kGroupCount];
+    int titleRtl;  // the shown title reads right to left
+    int titleRunCount;
+    TextRun titleRuns[kMaxRuns];
+    uint8_t titleSlots[kTitleLimit];      // each unit's face: 0 the chosen one, else 1 + group * kFacesPerGroup + rank
+    WORD pairGlyphs[kTitleLimit / 2 + 1];  // the glyph of the surrogate pair at unit i, at i / 2
+    HFONT runFonts[kRunSlots];  // made and deleted within one composition
 };
 
 extern DisplayState g_state;

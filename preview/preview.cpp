@@ -26,10 +26,14 @@ static const wchar_t* const kPlaylist[] = {
     L"7. a-ha - Take On Me - Winamp",
     L"8. Earth, Wind & Fire - September - Winamp [Paused]",
     L"9. Sigur Rós - Hoppípolla - Winamp",
+    L"10. 坂本九 - スキヤキ - Winamp",
+    L"11. Pharrell - Happy \U0001F600 - Winamp",
+    L"12. עידן רייכל - ממעמקים - Winamp",  // read right to left
 };
 static const int kPlaylistSize = sizeof(kPlaylist) / sizeof(kPlaylist[0]);
 static const int kShortTitle = 0, kLongTitle = 1;
 static const int kStyleTitles[3] = {0, 2, 3};  // one script for each frame's screenshot
+static const int kScriptTitles[3] = {9, 10, 11};  // in faces beside the chosen one, and right to left
 static const UINT kTitleMs = 4000;
 
 static const char kUsage[] =
@@ -38,7 +42,8 @@ static const char kUsage[] =
     "beside this program, then dist\\vis_mirn.dll).\n"
     "\n"
     "  --seconds N        end the run after N seconds (not before the captures)\n"
-    "  --shots DIR        write short-title, long-title-scrolling, style-0/1/2 and\n"
+    "  --shots DIR        write short-title, long-title-scrolling, style-0/1/2,\n"
+    "                     script-japanese/emoji/hebrew and\n"
     "                     title-menu .bmp screenshots of the title window\n"
     "  --frames DIR       write frame-000..079.bmp, 40 ms apart: the marquee\n"
     "                     passing its wrap and standing at its start\n"
@@ -314,6 +319,16 @@ static void ShootStyles(HWND title) {
     }
 }
 
+// Titles the default font lacks glyphs for, and one read right to left.
+static void ShootScripts(HWND title) {
+    static const char* const kNames[3] = {"script-japanese", "script-emoji", "script-hebrew"};
+    for (int i = 0; i < 3; ++i) {
+        SetTitle(kScriptTitles[i]);
+        Sleep(600);
+        Shot(title, g_options.shots, kNames[i]);
+    }
+}
+
 static HWND FindMenu(const char*) { return FindWindowA("#32768", nullptr); }
 
 // The title window's menu open over it, as a right click in it opens it.
@@ -509,6 +524,7 @@ static DWORD WINAPI ScriptMain(void*) {
         if (g_options.shots) {
             Shot(title, g_options.shots, "short-title");
             ShootStyles(title);
+            ShootScripts(title);
             ShootMenu(title);
             ShootLook(title);
         }

@@ -47,9 +47,13 @@ WINE_LOGPIXELS=144 scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" --
 
 # No time stamps in the PNGs, so the same pictures give the same files.
 png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
-for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box title-menu outline transparent; do
+for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box title-menu outline transparent \
+    script-japanese script-emoji script-hebrew; do
     png "$run/shots/$name.bmp" "out/$name.png"
 done
+# The three titles in other scripts, one above the other.
+convert out/script-japanese.png out/script-emoji.png out/script-hebrew.png -background white -splice 0x4 -append \
+    -strip -define png:exclude-chunks=date,time out/scripts.png
 png "$run/shots-144/short-title.bmp" out/dpi-144.png
 frames=("$run"/frames/frame-*.bmp)
 convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
@@ -60,4 +64,5 @@ cp out/title-menu.png docs/menu.png
 cp out/outline.png docs/outline.png
 cp out/transparent.png docs/transparent.png
 cp out/dpi-144.png docs/dpi-144.png
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png
+cp out/scripts.png docs/scripts.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png docs/scripts.png

@@ -3,7 +3,7 @@
 # when everything is present. Debian 12, as root.
 set -e
 PACKAGES="wine wine32:i386 wine64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix xvfb xauth xdotool cmake make g++ googletest \
-fonts-dejavu-core imagemagick xcompmgr clang libclang-rt-14-dev zip"
+fonts-dejavu-core fonts-wqy-zenhei fonts-symbola imagemagick xcompmgr clang libclang-rt-14-dev zip"
 
 missing=""
 for p in $PACKAGES; do

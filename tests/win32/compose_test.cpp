@@ -743,4 +743,131 @@ TEST_F(Composition, EdgeWindowSizesStillCompose) {
     }
 }
 
+// The face a run of the composed title is drawn in; empty for the chosen one.
+std::string RunFace(const TextRun& run) {
+    const int slot = run.slot & ~kSlotByGlyph;
+    if (slot == 0) return "";
+    return Utf8(g_state.fallbackFaces[(slot - 1) / kFacesPerGroup][(slot - 1) % kFacesPerGroup]);
+}
+
+TEST_F(Composition, TitlesInOtherScriptsAreDrawnInAFaceThatHasThem) {
+    struct Row {
+        const char* face;  // the chosen one, without these scripts
+        const char *a, *b;   // two shown titles of one length
+        const char* stand;   // the face the script's runs are drawn in
+        const char* extra;
+    } rows[] = {
+        {"", "1. 宇多田ヒカル - 花束を君に", "2. 椎名林檎 - 丸の内サディス", "WenQuanYi Zen Hei", ""},
+        {"DejaVu Serif", "1. 宇多田ヒカル - 花束を君に", "2. 椎名林檎 - 丸の内サディス", "WenQuanYi Zen Hei", ""},
+        {"", "王菲 - 红豆", "朴树 - 白桦", "WenQuanYi Zen Hei", ""},
+        {"DejaVu Serif", "王菲 - 红豆", "许巍 - 曾经", "WenQuanYi Zen Hei", ""},
+        {"", "아이유 - 좋은 날", "방탄소년 - 봄 날", "WenQuanYi Zen Hei", ""},
+        {"DejaVu Serif", "아이유 - 좋은 날", "방탄소년 - 봄 날", "WenQuanYi Zen Hei", "Outline=1\r\n"},
+        {"", "Happy \xF0\x9F\x98\x80 Song", "Happy \xF0\x9F\x98\x8E Song", "Symbola", ""},
+        {"DejaVu Serif", "\xF0\x9F\x8E\xB8 Riff", "\xF0\x9F\x8E\xBA Riff", "Symbola", "Outline=2\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.face) + " | " + row.a);
+        ResetDisplayState();
+        const std::string extra = std::string("FaceName=") + row.face + "\r\n" + row.extra;
+        HostPlayer player((std::string(row.a) + " - Winamp").c_str(), PlacedIni(400, 30, 2, extra).c_str(), GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        Image pictures[2];
+        for (int k = 0; k < 2; ++k) {
+            const std::string shown = k == 0 ? row.a : row.b;
+            if (k == 1) {
+                player.SetTitle((shown + " - Winamp").c_str());
+                Compose(player);
+            }
+            ASSERT_EQ(Shown(), shown);
+            const std::wstring wide = Wide(shown);
+            ASSERT_EQ(Wide(row.a).size(), wide.size()) << "the row's titles must be of one length";
+            // Every character beyond ASCII is in a run of the standing-in face;
+            // an emoji beyond the BMP is one glyph of it.
+            ASSERT_GT(g_state.titleRunCount, 0);
+            int width = 0, glyphRuns = 0;
+            for (int r = 0; r < g_state.titleRunCount; ++r) {
+                const TextRun& run = g_state.titleRuns[r];
+                width += run.width;
+                glyphRuns += (run.slot & kSlotByGlyph) != 0;
+                if (run.slot & kSlotByGlyph) {
+                    EXPECT_EQ(run.length % 2, 0);
+                }
+                for (int i = run.start; i < run.start + run.length; ++i) {
+                    if (wide[i] > 0x7E) {
+                        EXPECT_EQ(RunFace(run), row.stand) << "unit " << i;
+                    }
+                }
+            }
+            EXPECT_EQ(glyphRuns, std::string(row.stand) == "Symbola" ? 1 : 0);
+            // Measured from the runs drawn, and centred by that measure.
+            EXPECT_EQ(g_state.textExtent.cx, width);
+            ASSERT_LT(width, 400);
+            pictures[k] = SurfaceImage(player);
+            int first, last;
+            InkColumns(pictures[k], kBk, &first, &last);
+            ASSERT_GE(first, 0);
+            EXPECT_GE(first, (400 - width) / 2 - 6);
+            EXPECT_LE(last, (400 + width) / 2 + 6);
+            // Not the chosen font's boxes.
+            const SIZE size = SurfaceSize();
+            const UINT flags = DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX | DT_CENTER;
+            EXPECT_FALSE(pictures[k].px == Reference(shown, size.cx, size.cy, flags).px);
+        }
+        EXPECT_FALSE(pictures[0].px == pictures[1].px) << "two titles drew one picture";
+        player.Stop();
+    }
+}
+
+TEST_F(Composition, RightToLeftTitleReadsAndScrollsRightToLeft) {
+    struct Row {
+        const char* shown;
+        bool scrolls;
+    } rows[] = {
+        {"1. שלום עולם", false},
+        {"1. שלום עולם, זה שיר ארוך מאוד שלא נכנס בחלון הקטן הזה בכלל, 2024", true},
+        {"7. أغنية طويلة جدا لا تتسع في هذه النافذة الصغيرة على الإطلاق", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        ResetDisplayState();
+        HostPlayer player((std::string(row.shown) + " - Winamp").c_str(), PlacedIni(400, 30).c_str(), GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        ASSERT_EQ(Shown(), row.shown);
+        EXPECT_EQ(g_state.titleRtl, 1);
+        EXPECT_EQ(g_state.titleRunCount, 0) << "the chosen font has these scripts";
+        const SIZE measured = Measure(row.shown);
+        ASSERT_EQ(measured.cx > 400, row.scrolls);
+        const int W = row.scrolls ? measured.cx + 2 * measured.cy : measured.cx;
+        EXPECT_EQ(g_state.textExtent.cx, W);
+        // Right-to-left reading order; a scrolling one ends at its ring's right.
+        const SIZE size = SurfaceSize();
+        const UINT base = DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX | (row.scrolls ? DT_RIGHT : DT_CENTER);
+        const Image surface = SurfaceImage(player);
+        EXPECT_TRUE(surface.px == Reference(row.shown, size.cx, size.cy, base | DT_RTLREADING).px);
+        EXPECT_FALSE(surface.px == Reference(row.shown, size.cx, size.cy, base).px) << "the row reads alike both ways";
+        const Image rest = ClientImage(g_state.titleWnd);
+        if (!row.scrolls) {
+            EXPECT_TRUE(rest.px == surface.px);
+            player.Stop();
+            continue;
+        }
+        // At rest the window shows the ring's end; then the text moves right.
+        for (int x = 0; x < 400; x += 7)
+            for (int y = 0; y < 30; y += 3) ASSERT_EQ(rest.at(x, y), surface.at(W - 400 + x, y)) << x << "," << y;
+        player.OnDisplay([] {
+            g_state.scrollOffset = 25;
+            HDC dc = GetDC(g_state.titleWnd);
+            PresentSurface(dc, g_state.screenW, g_state.screenH);
+            ReleaseDC(g_state.titleWnd, dc);
+        });
+        const Image moved = ClientImage(g_state.titleWnd);
+        for (int x = 25; x < 400; x += 5)
+            for (int y = 0; y < 30; y += 3) ASSERT_EQ(moved.at(x, y), rest.at(x - 25, y)) << x << "," << y;
+        player.Stop();
+    }
+}
+
 }  // namespace

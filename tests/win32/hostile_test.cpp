@@ -383,6 +383,12 @@ TEST(Hostile, SettingsFiles) {
 
 enum Ink { kBlank, kText, kEither };
 
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
 Row TitleRow(const std::string& label, const std::string& title, Ink ink) {
     Row r;
     r.label = label;
@@ -423,6 +429,9 @@ TEST(Hostile, Titles) {
         TitleRow("a dash at position 0 only", "-Song", kBlank),
         TitleRow("control characters", "\t\x01\x1b\x7f - x", kEither),
         TitleRow("format directives", "%s%n%d%x%s - Winamp", kText),
+        TitleRow("emoji beyond the BMP to the limit", "x - " + Repeat("\xF0\x9F\x98\x80", 250) + " - y", kText),
+        TitleRow("scripts alternating past the run limit", Repeat("a\xE6\x97\xA5", 250) + " - x", kText),
+        TitleRow("right to left to the limit", Repeat("\xD7\xA9\xD7\x9C ", 160) + "- x", kText),
     };
     for (const Row& row : rows) RunRow(row);
 }
