@@ -9,13 +9,17 @@ int __cdecl VisRender(VisModule* module) {
     // player that did not answer is asked again on a later frame. Sizes and
     // pixels are the window's real ones only in its own DPI context.
     const bool redraw = InterlockedExchange(&g_state.redrawRequested, 0) != 0;
-    if (redraw || g_state.placementPending) {
+    const bool titleSet = InterlockedExchange(&g_state.titleSetRequested, 0) != 0;
+    if (redraw || titleSet || g_state.placementPending) {
         const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
-        const bool answered = !redraw || ComposeTitle(module);
-        if (!answered) RequestRedraw();
+        const bool answered = redraw ? ComposeTitle(module) : !titleSet || ComposeIfTitleChanged(module);
+        if (!answered) redraw ? RequestRedraw() : RequestTitleCheck();
         // A player that has just not answered is not asked again in this frame.
         if (answered) PlaceWhenSettled(module);
         LeaveContext(player);
+    }
+    else {
+        RefreshSongTime();
     }
     ScrollTick();
     return 0;
