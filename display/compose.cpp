@@ -184,9 +184,12 @@ static bool ComposeCaption(const VisModule* module, WCHAR* caption) {
 }
 
 // Fetched aside: an empty title must leave the last one standing.
-static Fetch FetchCaption(WCHAR (&fetched)[kTitleLimit]) {
+static Fetch FetchCaption(WCHAR (&fetched)[kTitleLimit], bool* rotated = NULL) {
     const Fetch f = FetchTitle(g_state.hostWnd, fetched);
-    if (f == kFetched) UnrotateCaption(reinterpret_cast<TitleChar*>(fetched));
+    if (f != kFetched) return f;
+    const size_t length = (size_t)lstrlenW(fetched);
+    const bool turned = UnrotateCaption(reinterpret_cast<TitleChar*>(fetched)) != length;
+    if (rotated) *rotated = turned;
     return f;
 }
 
@@ -202,10 +205,14 @@ bool ComposeTitle(const VisModule* module) {
 bool ComposeIfTitleChanged(const VisModule* module) {
     if (!TitleWindowLive() || !g_state.memDC) return true;
     WCHAR fetched[kTitleLimit];
-    const Fetch f = FetchCaption(fetched);
+    bool rotated = false;
+    const Fetch f = FetchCaption(fetched, &rotated);
     if (f != kFetched) return f == kNoTitle;
-    // A rotation step of the caption turns back to the same: nothing to do.
-    if (g_state.pictureShown && SameText(fetched, reinterpret_cast<const WCHAR*>(g_song.caption))) return true;
+    // A step of the taskbar's rotation turns back to the caption shown:
+    // nothing to do, not even a look at the settings file. A caption set
+    // again as it is composes as ever (the file may have changed).
+    if (rotated && g_state.pictureShown && SameText(fetched, reinterpret_cast<const WCHAR*>(g_song.caption)))
+        return true;
     return ComposeCaption(module, fetched);
 }
 
