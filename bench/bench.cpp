@@ -808,7 +808,12 @@ int main() {
     }
     // ---- the song as the player tells it: a template filled from its answers, the time, the rotated caption ----
     {
+        // A player that answers from the start of the display's run.
+        m->stop(m);
         g_answering = true;
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
         const std::wstring tagTitles[2] = {L"Night Drive Along The Coast a", L"Night Drive Along The Coast b"};
         WritePrivateProfileStringA(kSection, "TitleFormat", "[%artist% - ]%title%", ini);
         g_tagTitle = tagTitles[1].c_str();
@@ -853,7 +858,12 @@ int main() {
                 sink = sink + (DWORD)FetchTitle(d.main, buf);
             });
         }
+        m->stop(m);
         g_answering = false;
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        g_quit = false;  // the stops' own quit messages
         settle(title30[0]);
     }
     // The platform work of one composition, summed round by round: a sum of

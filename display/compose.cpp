@@ -213,7 +213,10 @@ bool ComposeIfTitleChanged(const VisModule* module) {
     // again as it is composes as ever (the file may have changed).
     if (rotated && g_state.pictureShown && SameText(fetched, reinterpret_cast<const WCHAR*>(g_song.caption)))
         return true;
-    return ComposeCaption(module, fetched);
+    const DpiContext player = EnterWindowContext(g_state.titleWnd);
+    const bool composed = ComposeCaption(module, fetched);
+    LeaveContext(player);
+    return composed;
 }
 
 void RefreshSongTime() {

@@ -446,7 +446,7 @@ static void ShootLook(HWND title) {
 
 // The title in the user's words, with the time the player tells.
 static void ShootTemplate(HWND title) {
-    SetPluginKey("TitleFormat", "[%artist% - ]%title%  %elapsed% / %length%");
+    SetPluginKey("TitleFormat", "%title%  %elapsed% / %length%");
     SetTitle(3);
     Sleep(2300);
     Shot(title, g_options.shots, "title-format");

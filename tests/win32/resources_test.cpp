@@ -177,8 +177,8 @@ const ExpectedItem kConfigItems[] = {
     {1008, kButton, "text color(&C)...", 13, 41, 47, 13, kPush},
     {1010, kButton, "title text (empty: the caption)", 150, 7, 133, 38, BS_GROUPBOX},
     {1011, kEdit, "", 156, 17, 121, 12, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {1012, kStatic, "%artist% %title% %album% %year% %track% %number% %caption% %elapsed% %length% %state% [ ] %%", 156,
-     30, 124, 14, SS_LEFT | WS_GROUP},
+    {1012, kStatic, "%artist% %title% %album% %year%\n%elapsed% %length% %state% [ ] ...", 156, 30, 127, 14,
+     SS_LEFT | WS_GROUP},
 };
 
 const char kAboutText[] =
