@@ -814,7 +814,8 @@ int main() {
         m->start(m);
         PumpFor(100);
         d.title = FindWindowA("MirnVis", nullptr);
-        const std::wstring tagTitles[2] = {L"Night Drive Along The Coast a", L"Night Drive Along The Coast b"};
+        // "The Artist - Night Da": as long as the 30-character title's text.
+        const std::wstring tagTitles[2] = {L"Night Da", L"Night Db"};
         WritePrivateProfileStringA(kSection, "TitleFormat", "[%artist% - ]%title%", ini);
         g_tagTitle = tagTitles[1].c_str();
         settle(title30[1]);

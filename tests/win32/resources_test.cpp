@@ -176,8 +176,8 @@ const ExpectedItem kConfigItems[] = {
     {1006, kButton, "Apply(&A)", 98, 132, 40, 14, kPush},
     {1008, kButton, "text color(&C)...", 13, 41, 47, 13, kPush},
     {1010, kButton, "title text (empty: the caption)", 150, 7, 133, 38, BS_GROUPBOX},
-    {1011, kEdit, "", 156, 17, 121, 12, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {1012, kStatic, "%artist% %title% %album% %year%\n%elapsed% %length% %state% [ ] ...", 156, 30, 127, 14,
+    {1011, kEdit, "", 156, 16, 121, 11, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+    {1012, kStatic, "%artist% %title% %album% %year%\n%elapsed% %length% %state% ...", 156, 28, 127, 16,
      SS_LEFT | WS_GROUP},
 };
 
