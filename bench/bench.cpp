@@ -106,6 +106,60 @@ double P90(const std::string& name) { return Percentile(g_samples[name], 0.9); }
 
 bool g_quit = false;
 
+// The player's answers to a plug-in's questions, while `g_answering`.
+bool g_answering = false;
+const wchar_t* g_tagTitle = L"";
+LONG g_seconds = 0;  // each position asked is a second on, a millisecond before the next
+const wchar_t kSongPath[] = L"C:\\Music\\song.mp3";
+
+LRESULT AnswerPlugin(WPARAM w, LPARAM id) {
+    switch (id) {
+    case 0: return 0x5091;
+    case 104: return 1;
+    case 105: return w == 0 ? (LRESULT)(++g_seconds) * 1000 + 999 : 300;
+    case 125: return 0;
+    case 214: return (LRESULT)kSongPath;
+    case 3026: {
+        struct Request {
+            const wchar_t *file, *field;
+            wchar_t* buffer;
+            size_t length;
+        };
+        const Request* r = (const Request*)w;
+        const wchar_t* value = lstrcmpW(r->field, L"artist") == 0 ? L"The Artist"
+                               : lstrcmpW(r->field, L"title") == 0 ? g_tagTitle
+                                                                   : L"";
+        lstrcpynW(r->buffer, value, (int)r->length);
+        return *value != 0;
+    }
+    default: return 0;
+    }
+}
+
+LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_USER && g_answering) return AnswerPlugin(w, l);
+    return DefWindowProcW(window, message, w, l);
+}
+
+// What the plug-in asks at a composition of "[%artist% - ]%title%" (the
+// version once for the run).
+void AskLikeThePlugin(HWND main) {
+    struct {
+        const wchar_t *file, *field;
+        wchar_t* buffer;
+        size_t length;
+    } request = {kSongPath, L"artist", nullptr, 255};
+    wchar_t buffer[256];
+    request.buffer = buffer;
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(main, WM_USER, 0, 104, SMTO_ABORTIFHUNG, 100, &answer);
+    SendMessageTimeoutW(main, WM_USER, 0, 125, SMTO_ABORTIFHUNG, 100, &answer);
+    SendMessageTimeoutW(main, WM_USER, answer, 214, SMTO_ABORTIFHUNG, 100, &answer);
+    SendMessageTimeoutW(main, WM_USER, (WPARAM)&request, 3026, SMTO_ABORTIFHUNG, 100, &answer);
+    request.field = L"title";
+    SendMessageTimeoutW(main, WM_USER, (WPARAM)&request, 3026, SMTO_ABORTIFHUNG, 100, &answer);
+}
+
 void Pump() {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -484,7 +538,7 @@ int main() {
 
     // A Unicode main window, as players register today.
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = PlayerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = L"MirnBenchPlayer";
     wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
@@ -837,6 +891,67 @@ int main() {
         timeMark("againMark");
         g_samples["againBare"].push_back(g_samples["againFetch"].back() + g_samples["againMark"].back());
     }
+    // ---- the song as the player tells it: a template filled from its answers, the time, the rotated caption ----
+    {
+        // A player that answers from the start of the display's run.
+        m->stop(m);
+        g_answering = true;
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        // "The Artist - Night Da": as long as the 30-character title's text.
+        const std::wstring tagTitles[2] = {L"Night Da", L"Night Db"};
+        WritePrivateProfileStringA(kSection, "TitleFormat", "[%artist% - ]%title%", ini);
+        g_tagTitle = tagTitles[1].c_str();
+        settle(title30[1]);
+        for (int i = 0; i < 150; ++i) {
+            if (i % 50 == 0) Anchor();
+            g_tagTitle = tagTitles[i % 2].c_str();
+            SetWindowTextW(d.main, title30[i % 2].c_str());
+            Time("templ", render);
+            Time("templAsks", [&] { AskLikeThePlugin(d.main); });
+        }
+        // The time: each position answered is a millisecond before the next
+        // second, so a refresh is due at every frame.
+        WritePrivateProfileStringA(kSection, "TitleFormat", "%title% %elapsed%", ini);
+        settle(title30[0]);
+        for (int i = 0; i < 150; ++i) {
+            if (i % 50 == 0) Anchor();
+            Sleep(2);
+            const LONG asked = g_seconds;
+            Time("tick", render);
+            if (g_seconds == asked) g_samples["tick"].pop_back();  // not refreshed: not a sample
+            Time("tickAsk", [&] {
+                DWORD_PTR answer = 0;
+                SendMessageTimeoutW(d.main, WM_USER, 0, 105, SMTO_ABORTIFHUNG, 100, &answer);
+                sink = sink + (DWORD)answer;
+            });
+        }
+        // The taskbar's rotation of a long caption, step by step.
+        auto rotated = [&](size_t offset) {
+            const std::wstring ring = scrolling + L" *** ";
+            offset %= ring.size();
+            return ring.substr(offset) + ring.substr(0, offset);
+        };
+        WritePrivateProfileStringA(kSection, "TitleFormat", nullptr, ini);
+        settle(rotated(0));
+        for (int i = 0; i < 150; ++i) {
+            if (i % 50 == 0) Anchor();
+            SetWindowTextW(d.main, rotated(1 + (size_t)i).c_str());
+            Time("rotStep", render);
+            Time("rotFetch", [&] {
+                wchar_t buf[kTitleLimit];
+                sink = sink + (DWORD)FetchTitle(d.main, buf);
+            });
+        }
+        m->stop(m);
+        g_answering = false;
+        m->start(m);
+        PumpFor(100);
+        d.title = FindWindowA("MirnVis", nullptr);
+        g_quit = false;  // the stops' own quit messages
+        settle(title30[0]);
+    }
     // The platform work of one composition, summed round by round: a sum of
     // medians would understate it, since each part's costs are skewed.
     for (const Set& s : sets) {
@@ -1061,6 +1176,21 @@ int main() {
              "its fetch and one read of the settings file's bytes, summed per round", Med("againBare"), 1.3, true,
              "beyond the fetch and the read it makes GetClientRect and GetWindowLongA calls and compares the "
              "picture's key; the rest is noise unless it repeats on a quiet machine");
+    ratioRow("Composition of [%artist% - ]%title% from the player's answers, 30-character text", "templ",
+             "its platform work (as for a 30-character title) and the player's answers (104, 125, 214, 3026 twice), "
+             "medians summed",
+             Med("bare30") + Med("templAsks"), 1.3, true,
+             "beyond that work it converts and fills in the template and parses the caption; the rest is noise "
+             "unless it repeats on a quiet machine");
+    ratioRow("Time refresh once a second (%title% %elapsed%, the marquee kept)", "tick",
+             "its platform work: the 105 answer, the surface, the text, the copy (30 characters), medians summed",
+             Med("tickAsk") + Med("surface30") + Med("text30") + Med("present30"), 1.3, true,
+             "beyond that work it fills in the template again and compares the picture's key; the rest is noise "
+             "unless it repeats on a quiet machine");
+    ratioRow("Rotated caption's step (turned back, compares equal: nothing composed, no file read)", "rotStep",
+             "its fetch", Med("rotFetch"), 1.3, true,
+             "beyond the fetch it turns the caption back and compares it; the rest is noise unless it repeats on a "
+             "quiet machine");
     {
         Target t;
         t.what = "Released DLL (stripped)";

@@ -1,5 +1,8 @@
 // Title composition: the only place where text is measured and drawn.
 #include "display/display.h"
+#include "display/dpi.h"
+#include "display/player_info.h"
+#include "display/song_rules.h"
 #include "display/title_rules.h"
 #include "display/marquee_rules.h"
 #include "display/script_rules.h"
@@ -91,25 +94,11 @@ void DropSurface() {
     s.pictureShown = 0;
 }
 
-bool ComposeTitle(const VisModule* module) {
+// Draws `shown` into a new surface and shows it, unless the picture already
+// is that text in that look. With `keepMarquee` (a time that moved) the
+// marquee keeps its place, cut to the new width, and its stand.
+static bool ShowText(const WCHAR* shown, bool keepMarquee) {
     DisplayState& s = g_state;
-    // Move and size messages arrive while the window is still being made.
-    if (!TitleWindowLive() || !s.memDC) return true;
-
-    // Fetched aside: an empty title must leave the last one standing.
-    WCHAR fetched[kTitleLimit];
-    switch (FetchTitle(s.hostWnd, fetched)) {
-    case kNoAnswer:
-        return false;
-    case kNoTitle:
-        return true;
-    case kFetched:
-        break;
-    }
-    if (module) RefreshAppearance(module);
-    MatchLook(s.titleWnd);
-    const int length = (int)TrimTitle(reinterpret_cast<TitleChar*>(fetched));
-
     RECT client;
     GetClientRect(s.titleWnd, &client);
     const int h = client.bottom;
@@ -123,10 +112,10 @@ bool ComposeTitle(const VisModule* module) {
 
     // A player that sets the same title again must not restart the marquee.
     const PictureKey key = KeyOf(composed, client);
-    const bool sameText = SameText(fetched, s.titleText);
+    const bool sameText = SameText(shown, s.titleText);
     if (s.pictureShown && sameText && memcmp(&key, &s.picture, sizeof key) == 0) return true;
-    if (!sameText) ++s.songChanges;
-    lstrcpynW(s.titleText, fetched, (int)kTitleLimit);
+    lstrcpynW(s.titleText, shown, (int)kTitleLimit);
+    const int length = lstrlenW(s.titleText);
     ShowTitleInFile((const VisModule*)GetWindowLongPtrA(s.titleWnd, GWLP_USERDATA), s.titleText);
     // Greys, not colour fringes: the mask is read as coverage.
     if (TitleOutlined()) composed.lfQuality = ANTIALIASED_QUALITY;
@@ -173,13 +162,77 @@ bool ComposeTitle(const VisModule* module) {
     }
     DropRunFonts();
 
-    s.scrollOffset = 0;
+    s.scrollOffset = keepMarquee && s.textExtent.cx > s.screenW ? s.scrollOffset % s.textExtent.cx : 0;
     HDC windowDC = GetDC(s.titleWnd);
     PresentSurface(windowDC, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, windowDC);
-    s.scrollClock = TickMs() + kStandMs;
+    if (!keepMarquee) s.scrollClock = TickMs() + kStandMs;
     // A clipped picture is tried again in full by the next request.
     s.picture = key;
     s.pictureShown = whole ? 1 : 0;
     return true;
+}
+
+// The caption, turned back, composed as the template words it. A changed
+// caption is a changed song.
+static bool ComposeCaption(const VisModule* module, WCHAR* caption) {
+    DisplayState& s = g_state;
+    if (module) RefreshAppearance(module);
+    MatchLook(s.titleWnd);
+    WCHAR cut[kTitleLimit];
+    lstrcpynW(cut, caption, (int)kTitleLimit);
+    TrimTitle(reinterpret_cast<TitleChar*>(cut));
+    const TitleChar* cutText = reinterpret_cast<const TitleChar*>(cut);
+    if (!SameText(cut, reinterpret_cast<const WCHAR*>(g_song.cut))) {
+        ++s.songChanges;
+        CopyText(g_song.cut, cutText, kTitleLimit);
+    }
+    WCHAR shown[kTitleLimit];
+    SongText(reinterpret_cast<const TitleChar*>(caption), cutText, reinterpret_cast<TitleChar*>(shown));
+    return ShowText(shown, false);
+}
+
+// Fetched aside: an empty title must leave the last one standing.
+static Fetch FetchCaption(WCHAR (&fetched)[kTitleLimit], bool* rotated = NULL) {
+    const Fetch f = FetchTitle(g_state.hostWnd, fetched);
+    if (f != kFetched) return f;
+    const size_t length = (size_t)lstrlenW(fetched);
+    const bool turned = UnrotateCaption(reinterpret_cast<TitleChar*>(fetched)) != length;
+    if (rotated) *rotated = turned;
+    return f;
+}
+
+bool ComposeTitle(const VisModule* module) {
+    // Move and size messages arrive while the window is still being made.
+    if (!TitleWindowLive() || !g_state.memDC) return true;
+    WCHAR fetched[kTitleLimit];
+    const Fetch f = FetchCaption(fetched);
+    if (f != kFetched) return f == kNoTitle;
+    return ComposeCaption(module, fetched);
+}
+
+bool ComposeIfTitleChanged(const VisModule* module) {
+    if (!TitleWindowLive() || !g_state.memDC) return true;
+    WCHAR fetched[kTitleLimit];
+    bool rotated = false;
+    const Fetch f = FetchCaption(fetched, &rotated);
+    if (f != kFetched) return f == kNoTitle;
+    // A step of the taskbar's rotation turns back to the caption shown:
+    // nothing to do, not even a look at the settings file. A caption set
+    // again as it is composes as ever (the file may have changed).
+    if (rotated && g_state.pictureShown && SameText(fetched, reinterpret_cast<const WCHAR*>(g_song.caption)))
+        return true;
+    const DpiContext player = EnterWindowContext(g_state.titleWnd);
+    const bool composed = ComposeCaption(module, fetched);
+    LeaveContext(player);
+    return composed;
+}
+
+void RefreshSongTime() {
+    if (!g_state.timeShown || !TitleWindowLive() || !g_state.memDC) return;
+    WCHAR shown[kTitleLimit];
+    if (!SongTimeDue(reinterpret_cast<TitleChar*>(shown))) return;
+    const DpiContext player = EnterWindowContext(g_state.titleWnd);
+    ShowText(shown, true);
+    LeaveContext(player);
 }

@@ -11,6 +11,13 @@ void __cdecl VisQuit(VisModule* module);
 // With a module the appearance is reloaded from the settings file first.
 // False when the player did not answer in time: ask again later.
 bool ComposeTitle(const VisModule* module);
+// After the player set its caption: a step of the taskbar's rotation that
+// turns back to the caption composed last does nothing; anything else is
+// ComposeTitle.
+bool ComposeIfTitleChanged(const VisModule* module);
+// Once a second while a time the player tells is shown: the text anew, the
+// marquee kept where it is.
+void RefreshSongTime();
 // Replaces the offscreen surface with a w x h one (at least 1 x 1); false
 // keeps the old one.
 bool MakeSurface(int w, int h);

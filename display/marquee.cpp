@@ -10,13 +10,20 @@ int __cdecl VisRender(VisModule* module) {
     // player that did not answer is asked again on a later frame. Sizes and
     // pixels are the window's real ones only in its own DPI context.
     const bool redraw = InterlockedExchange(&g_state.redrawRequested, 0) != 0;
+    const bool titleSet = InterlockedExchange(&g_state.titleSetRequested, 0) != 0;
     if (redraw || g_state.placementPending) {
         const DpiContext player = EnterWindowContext(TitleWindowLive() ? g_state.titleWnd : NULL);
-        const bool answered = !redraw || ComposeTitle(module);
+        const bool answered = !(redraw || titleSet) || ComposeTitle(module);
         if (!answered) RequestRedraw();
         // A player that has just not answered is not asked again in this frame.
         if (answered) PlaceWhenSettled(module);
         LeaveContext(player);
+    } else if (titleSet) {
+        // Enters the window's DPI context only to compose: a step of the
+        // taskbar's rotation costs its fetch.
+        if (!ComposeIfTitleChanged(module)) RequestTitleCheck();
+    } else {
+        RefreshSongTime();
     }
     CatchUp(module);
     ScrollTick();

@@ -6,7 +6,8 @@ extern "C" LRESULT CALLBACK GetMsgProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0 && lParam) {
         const CWPSTRUCT* sent = (const CWPSTRUCT*)lParam;
         // hostWnd is set only in the player's process.
-        if (sent->message == WM_SETTEXT && g_state.hostWnd && sent->hwnd == g_state.hostWnd) RequestRedraw();
+        if (sent->message == WM_SETTEXT && g_state.hostWnd && sent->hwnd == g_state.hostWnd)
+            RequestTitleCheck();
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

@@ -157,6 +157,10 @@ int __cdecl VisInit(VisModule* module) {
     s.surfaceBitmap = NULL;
     s.savedBitmap = NULL;
     s.pictureShown = 0;
+    // The player is asked afresh what it is and what it plays.
+    s.playState = kPlayUnknown;
+    g_song.versionOf = NULL;
+    s.timeShown = 0;
     MakeSurface(s.screenW, s.screenH);  // if it fails, the first composition makes one
 
     PlaceWindow(s.titleWnd);

@@ -15,6 +15,8 @@ DisplayState g_state = {
 };
 #pragma GCC diagnostic pop
 
+SongAnswers g_song;
+
 // Held only for a copy of the record. Sleep(0) yields only to threads of
 // the waiter's priority or above, so after a few tries the waiter sleeps and
 // lets a holder of lower priority run.

@@ -6,6 +6,7 @@
 #include "display/menu_rules.h"
 #include "display/title_file_rules.h"
 #include "display/script_rules.h"
+#include "display/song_rules.h"
 
 typedef LOGFONTA FontSpec;
 
@@ -31,6 +32,34 @@ struct AppearanceValues {
     int transparent, outline;
     COLORREF outlineColor;
     LONG unsaved;
+    char titleFormat[kTemplateLimit];
+};
+
+// Message 3026's record: the file, the field's name, the buffer and its
+// length in characters, pointer-sized.
+struct TagRequest {
+    const WCHAR* file;
+    const WCHAR* field;
+    WCHAR* buffer;
+    size_t length;
+};
+
+// What the player told of the playing song at the last composition, kept
+// while it is busy. A record of its own, all zero at load, so its buffers
+// take no room in the library file (DisplayState has non-zero defaults).
+struct SongAnswers {
+    HWND versionOf;   // the player window whose version was asked
+    int trusted;      // it answered with a version of the player's (0x2000 or more)
+    TitleChar format[kTemplateLimit];  // the template, as composed
+    uint32_t fields;  // those it names
+    TitleChar caption[kTitleLimit];  // the caption, turned back, as fetched
+    TitleChar cut[kTitleLimit];      // that caption cut as ever: its changes are song changes
+    CaptionParts parts;              // what the caption alone tells
+    TitleChar path[kTitleLimit];     // the playing entry's file
+    TitleChar tag[5][kFieldLimit];   // artist, title, album, year, track as the player knows them
+    TagRequest request[5];
+    TitleChar playing[2][kFieldLimit];  // artist and title of the playlist's text (streams)
+    TitleChar elapsed[16], length[16];
 };
 
 const int kFacesPerGroup = 3;
@@ -153,9 +182,20 @@ struct DisplayState {
     uint8_t titleSlots[kTitleLimit];      // each unit's face: 0 the chosen one, else 1 + group * kFacesPerGroup + rank
     WORD pairGlyphs[kTitleLimit / 2 + 1];  // the glyph of the surrogate pair at unit i, at i / 2
     HFONT runFonts[kRunSlots];  // made and deleted within one composition
+
+    // The song as the player tells it, in the words of the user's template.
+    char titleFormat[kTemplateLimit];  // TitleFormat, 8-bit; empty: the caption cut as ever
+    // PlayState: kPlaying, kPaused or kStopped from the player's answer to
+    // message 104, else from the caption ("[Paused]", "[Stopped]"); set at
+    // every composition; kPlayUnknown (-1) before the first one.
+    volatile LONG playState;
+    volatile LONG titleSetRequested;  // the player set its caption: composed only if it changed
+    int timeShown;        // the shown text holds a time the player tells
+    DWORD timeRefreshAt;  // when it is due again
 };
 
 extern DisplayState g_state;
+extern SongAnswers g_song;
 
 inline COLORREF& TextColor() { return g_state.textColor; }
 
@@ -169,3 +209,4 @@ inline bool TitleWindowLive() { return g_state.titleWnd != NULL && !g_state.titl
 enum { kSettingsUnknown, kSettingsSettling, kSettingsKnown };
 
 inline void RequestRedraw() { InterlockedExchange(&g_state.redrawRequested, 1); }
+inline void RequestTitleCheck() { InterlockedExchange(&g_state.titleSetRequested, 1); }

@@ -31,6 +31,26 @@ static const wchar_t* const kPlaylist[] = {
     L"12. עידן רייכל - ממעמקים - Winamp",  // read right to left
 };
 static const int kPlaylistSize = sizeof(kPlaylist) / sizeof(kPlaylist[0]);
+
+// What the player knows of each entry, as it answers a plug-in's questions:
+// tags (none for the stream, which has a title of its own) and length.
+struct Song {
+    const wchar_t *path, *artist, *title, *album, *year, *playing;
+    int lengthS;
+};
+static const Song kSongs[kPlaylistSize] = {
+    {L"C:\\Music\\01.mp3", L"Кино", L"Звезда", L"Звезда по имени Солнце", L"1989", L"", 223},
+    {L"C:\\Music\\02.mp3", L"Simon & Garfunkel", L"The Sound of Silence (Live in Central Park, 1981)",
+     L"The Concert in Central Park", L"1982", L"", 262},
+    {L"C:\\Music\\03.mp3", L"Μίκης Θεοδωράκης", L"Ζορμπάς", L"Zorba the Greek", L"1964", L"", 265},
+    {L"C:\\Music\\04.mp3", L"Hall & Oates", L"Maneater", L"H2O", L"1982", L"", 271},
+    {L"C:\\Music\\05.mp3", L"Björk", L"Jóga", L"Homogenic", L"1997", L"", 305},
+    {L"http://radio.example/stream", L"", L"", L"", L"", L"Radio Mirn - Live Session", -1},
+    {L"C:\\Music\\07.mp3", L"a-ha", L"Take On Me", L"Hunting High and Low", L"1985", L"", 225},
+    {L"C:\\Music\\08.mp3", L"Earth, Wind & Fire", L"September", L"The Best of Earth, Wind & Fire, Vol. 1", L"1978",
+     L"", 215},
+    {L"C:\\Music\\09.mp3", L"Sigur Rós", L"Hoppípolla", L"Takk...", L"2005", L"", 268},
+};
 static const int kShortTitle = 0, kLongTitle = 1;
 static const int kStyleTitles[3] = {0, 2, 3};  // one script for each frame's screenshot
 static const int kScriptTitles[3] = {9, 10, 11};  // in faces beside the chosen one, and right to left
@@ -85,6 +105,7 @@ static Options g_options;
 static HWND g_main;
 static VisModule* g_module;
 static int g_titleIndex;
+static DWORD g_songStart;  // when the entry began to play: its position runs from there
 static HANDLE g_displayThread;
 static DWORD g_displayId;
 static HANDLE g_displayReady;
@@ -438,6 +459,17 @@ static void ShootLook(HWND title) {
     Sleep(600);
 }
 
+// The title in the user's words, with the time the player tells.
+static void ShootTemplate(HWND title) {
+    SetPluginKey("TitleFormat", "%title%  %elapsed% / %length%");
+    SetTitle(3);
+    Sleep(2300);
+    Shot(title, g_options.shots, "title-format");
+    SetPluginKey("TitleFormat", NULL);
+    SetTitle(kShortTitle);
+    Sleep(600);
+}
+
 static void ShootDialogs() {
     const char* folder = g_options.configShots;
     PostMessageA(g_main, WM_COMMAND, ID_CONFIGURE, 0);
@@ -527,6 +559,7 @@ static DWORD WINAPI ScriptMain(void*) {
             ShootScripts(title);
             ShootMenu(title);
             ShootLook(title);
+            ShootTemplate(title);
         }
         // Before the long title: closing the settings dialog recomposes the
         // title, which starts the marquee again.
@@ -554,8 +587,40 @@ static DWORD WINAPI ScriptMain(void*) {
 
 // ---- the main window: the player ----
 
+// The player's answers to a plug-in's WM_USER questions, from the playlist.
+static LRESULT AnswerPlugin(WPARAM w, LPARAM id) {
+    const Song& song = kSongs[g_titleIndex];
+    const bool paused = g_titleIndex == 7;  // its caption says so
+    switch (id) {
+    case 0: return 0x5091;  // the version
+    case 104: return paused ? 3 : 1;
+    case 105: return w == 0 ? (LRESULT)(paused ? 95000 : GetTickCount() - g_songStart) : song.lengthS;
+    case 125: return g_titleIndex;
+    case 214: return (int)w == g_titleIndex ? (LRESULT)song.path : 0;
+    case 3034: return (LRESULT)(*song.playing ? song.playing : kPlaylist[g_titleIndex]);
+    case 3026: {
+        struct Request {
+            const wchar_t *file, *field;
+            wchar_t* buffer;
+            size_t length;
+        };
+        const Request* r = (const Request*)w;
+        if (!r || lstrcmpW(r->file, song.path) != 0 || !r->length) return 0;
+        const wchar_t* value = lstrcmpW(r->field, L"artist") == 0  ? song.artist
+                               : lstrcmpW(r->field, L"title") == 0 ? song.title
+                               : lstrcmpW(r->field, L"album") == 0 ? song.album
+                               : lstrcmpW(r->field, L"year") == 0  ? song.year
+                                                                   : L"";
+        lstrcpynW(r->buffer, value, (int)r->length);
+        return *value != 0;
+    }
+    default: return 0;
+    }
+}
+
 static void ShowTitle(int index) {
     g_titleIndex = index % kPlaylistSize;
+    g_songStart = GetTickCount();
     SetWindowTextW(g_main, kPlaylist[g_titleIndex]);  // a sent WM_SETTEXT, as the player does
 }
 
@@ -638,6 +703,8 @@ static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_APP_SET_TITLE:
         ShowTitle((int)wParam);
         return 0;
+    case WM_USER:
+        return AnswerPlugin(wParam, lParam);
     case WM_APP_SCRIPT_DONE:
         g_scriptDone = true;
         SetTimer(window, TIMER_TITLE, kTitleMs, NULL);

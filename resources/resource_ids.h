@@ -13,6 +13,10 @@
 #define IDC_APPLY 1006
 #define IDC_SCROLL_ENABLED 1007
 #define IDC_TEXT_COLOR 1008
+// The title's template
+#define IDC_FORMAT_GROUP 1010
+#define IDC_TITLE_FORMAT 1011
+#define IDC_FORMAT_FIELDS 1012
 
 // The title window's menu, one id an item in menu order (a separator too);
 // the frame items in frame order.

@@ -6,7 +6,7 @@
 # preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
 # out/settings-dialog.png, out/about-box.png, out/title-menu.png, out/outline.png,
-# out/transparent.png and out/marquee.gif, and copies the first, the menu, the
+# out/transparent.png, out/title-format.png and out/marquee.gif, and copies the first, the menu, the
 # two looks and the GIF to docs/; then, at 150 % (LogPixels 144) with the
 # preview not DPI-aware, out/dpi-144.png, copied to docs/ too. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
@@ -48,7 +48,7 @@ WINE_LOGPIXELS=144 scripts/wine-session.sh "$win" wine "$win/bin/preview.exe" --
 # No time stamps in the PNGs, so the same pictures give the same files.
 png() { convert "$1" -strip -define png:exclude-chunks=date,time "$2"; }
 for name in short-title long-title-scrolling style-0 style-1 style-2 settings-dialog about-box title-menu outline transparent \
-    script-japanese script-emoji script-hebrew; do
+    title-format script-japanese script-emoji script-hebrew; do
     png "$run/shots/$name.bmp" "out/$name.png"
 done
 # The three titles in other scripts, one above the other.
@@ -65,4 +65,5 @@ cp out/outline.png docs/outline.png
 cp out/transparent.png docs/transparent.png
 cp out/dpi-144.png docs/dpi-144.png
 cp out/scripts.png docs/scripts.png
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png docs/scripts.png
+cp out/title-format.png docs/title-format.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png docs/scripts.png docs/title-format.png

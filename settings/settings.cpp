@@ -4,6 +4,7 @@
 
 #include "display/display.h"
 #include "display/dpi_rules.h"
+#include "display/player_info.h"
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
@@ -84,22 +85,9 @@ bool CanWrite(const char* path) {
 // The player's answer, read only where it can be read: a player imitating
 // this one may answer with a handle, a count, or a path without an end.
 bool ReadAnswer(DWORD_PTR answer, char* folder /* MAX_PATH bytes */) {
+    if (CopyAnswerText(answer, folder, MAX_PATH, 1) && folder[0]) return true;
     folder[0] = '\0';
-    if (answer < 0x10000) return false;  // a number, not a pointer
-    const char* text = (const char*)answer;
-    size_t n = 0;
-    while (n < MAX_PATH) {
-        MEMORY_BASIC_INFORMATION mi;
-        if (!VirtualQuery(text + n, &mi, sizeof mi) || !ReadableMemory(mi.State, mi.Protect)) return false;
-        const size_t readable = (size_t)((const char*)mi.BaseAddress + mi.RegionSize - (text + n));
-        for (size_t i = 0; i < readable && n < MAX_PATH; ++i, ++n) {
-            if (text[n] != '\0') continue;
-            if (n == 0) return false;
-            lstrcpynA(folder, text, MAX_PATH);
-            return true;
-        }
-    }
-    return false;  // no end within MAX_PATH
+    return false;
 }
 
 enum Answer { kNamesFolder, kNamesNone, kNoAnswerYet };
@@ -341,6 +329,34 @@ bool SavePlacement(const VisModule* module, UINT waitMs) {
 
 namespace {
 
+// The title's template: absent or empty is the caption as ever.
+void ReadTitleFormat(const Profile& p) {
+    char format[kTemplateLimit] = "";
+    if (p.valid) GetPrivateProfileStringA(p.section, "TitleFormat", "", format, kTemplateLimit, p.path);
+    format[kTemplateLimit - 1] = '\0';
+    LockFont();
+    lstrcpynA(g_state.titleFormat, format, kTemplateLimit);
+    UnlockFont();
+}
+
+// Written when set, or to empty one the file has: a file that never had
+// it is saved as it always was.
+bool WriteTitleFormat(Profile& p) {
+    char format[kTemplateLimit], stored[2] = "";
+    LockFont();
+    lstrcpynA(format, g_state.titleFormat, kTemplateLimit);
+    UnlockFont();
+    if (p.valid && !format[0]) GetPrivateProfileStringA(p.section, "TitleFormat", "", stored, sizeof stored, p.path);
+    if (!format[0] && !stored[0]) return true;
+    // The reader drops blanks at the ends, and one pair of quotes round it.
+    const size_t n = lstrlenA(format);
+    if (n == 0 || (format[0] != ' ' && format[0] != '"' && format[n - 1] != ' ' && format[n - 1] != '"'))
+        return WriteText(p, "TitleFormat", format);
+    char quoted[kTemplateLimit + 2];
+    wsprintfA(quoted, "\"%s\"", format);
+    return WriteText(p, "TitleFormat", quoted);
+}
+
 void ReadAppearance(const Profile& p) {
     DisplayState& s = g_state;
     // Read first, so the lock is held for the copy alone.
@@ -378,6 +394,7 @@ void ReadAppearance(const Profile& p) {
     s.transparent = transparent;
     s.outline = outline;
     s.outlineColor = outlineColor;
+    ReadTitleFormat(p);
     s.appearanceUnsaved = 0;
     if (p.valid) s.appearanceRead = 1;
     ApplyChoices();
@@ -427,6 +444,7 @@ bool SaveAppearance(const VisModule* module, UINT waitMs) {
     saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
     saved &= WriteLook(p);
+    saved &= WriteTitleFormat(p);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
     return saved;

@@ -26,6 +26,7 @@ static void NoteInEffect() {
     AppearanceValues& v = s.inEffect;
     LockFont();
     CopyMemory(&v.font, &s.font, kRunBytes);
+    lstrcpynA(v.titleFormat, s.titleFormat, kTemplateLimit);
     UnlockFont();
     v.transparent = s.transparent;
     v.outline = s.outline;
@@ -38,6 +39,7 @@ static void RestoreInEffect() {
     const AppearanceValues& v = s.inEffect;
     LockFont();
     CopyMemory(&s.font, &v.font, kRunBytes);
+    lstrcpynA(s.titleFormat, v.titleFormat, kTemplateLimit);
     UnlockFont();
     s.transparent = v.transparent;
     s.outline = v.outline;
@@ -107,6 +109,15 @@ void ReadScrollControls(HWND dialog) {
     g_state.scrollInterval = ReadItemNumber(dialog, IDC_SCROLL_INTERVAL);
 }
 
+// The template is taken, like the scroll values, on OK and on Apply.
+static void ReadFormatControl(HWND dialog) {
+    char format[kTemplateLimit] = "";
+    GetDlgItemTextA(dialog, IDC_TITLE_FORMAT, format, kTemplateLimit);
+    LockFont();
+    lstrcpynA(g_state.titleFormat, format, kTemplateLimit);
+    UnlockFont();
+}
+
 static void ShowFaceName(HWND dialog, const char* face) {
     SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
 }
@@ -121,6 +132,12 @@ static void InitDialog(HWND dialog) {
                         0);
     SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
     SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
+    char format[kTemplateLimit];
+    LockFont();
+    lstrcpynA(format, g_state.titleFormat, kTemplateLimit);
+    UnlockFont();
+    SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, EM_LIMITTEXT, kTemplateLimit - 1, 0);
+    SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, WM_SETTEXT, 0, (LPARAM)format);
 
     RECT desktop, box;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -167,6 +184,7 @@ static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
 
 static void Apply(HWND dialog) {
     ReadScrollControls(dialog);
+    ReadFormatControl(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
@@ -180,6 +198,7 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     switch (command) {
     case IDOK:
         ReadScrollControls(dialog);
+        ReadFormatControl(dialog);
         Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;

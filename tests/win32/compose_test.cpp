@@ -21,6 +21,7 @@ const COLORREF kWhite = 0x00FFFFFF;
 
 void ResetDisplayState() {
     g_state = DisplayState{};
+    ZeroMemory(&g_song, sizeof g_song);
     g_state.scrollStep = 1;
     g_state.scrollInterval = 20;
     g_state.scrollEnabled = 1;
@@ -868,6 +869,161 @@ TEST_F(Composition, RightToLeftTitleReadsAndScrollsRightToLeft) {
             for (int y = 0; y < 30; y += 3) ASSERT_EQ(moved.at(x, y), rest.at(x - 25, y)) << x << "," << y;
         player.Stop();
     }
+}
+
+}  // namespace
+
+// ---- the song as the player tells it, in the words of TitleFormat ----
+namespace {
+
+std::string Format(const std::string& tmpl) { return "TitleFormat=" + tmpl + "\r\nTitleFile=1\r\n"; }
+
+std::string Rotated(const std::string& caption, size_t offset) {
+    const std::string ring = caption + " *** ";
+    return ring.substr(offset) + ring.substr(0, offset);
+}
+
+TEST_F(Composition, RotatedCaptionStepsChangeNothing) {
+    const std::string caption = "4. Hall & Oates - Maneater, a title too long for the window - Winamp";
+    for (const char* tmpl : {"", "[%artist% - ]%title%"}) {
+        SCOPED_TRACE(tmpl);
+        ResetDisplayState();
+        HostPlayer player(caption.c_str(), PlacedIni(200, 30, 2, Format(tmpl)).c_str(), GetModule(0));
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+        const std::string shown = *tmpl ? "Hall & Oates - Maneater, a title too long for the window"
+                                        : "4. Hall & Oates - Maneater, a title too long for the window";
+        EXPECT_EQ(Shown(), shown);
+        EXPECT_EQ(FileBytes(nowPlaying), shown);
+        const HBITMAP surface = g_state.surfaceBitmap;
+        const DWORD songs = g_state.songChanges;
+        DeleteFileA(nowPlaying.c_str());  // a rewrite would make it again
+        for (size_t offset : std::vector<size_t>{1, 9, 40, caption.size() + 1, caption.size() + 3}) {
+            SCOPED_TRACE(offset);
+            // Scrolled on, standing for now.
+            player.OnDisplay([] {
+                g_state.scrollOffset = 37;
+                g_state.scrollClock = TickMs() + 100000;
+            });
+            player.SetTitle(Rotated(caption, offset).c_str());
+            offset % 2 ? RequestTitleCheck() : RequestRedraw();  // the hook's check and a full composition
+            player.Frame(1);
+            EXPECT_EQ(g_state.surfaceBitmap, surface) << "composed again";
+            EXPECT_EQ(g_state.scrollOffset, 37) << "the marquee restarted";
+            EXPECT_EQ(g_state.songChanges, songs);
+            EXPECT_FALSE(FileExists(nowPlaying)) << "nowplaying.txt rewritten";
+        }
+    }
+}
+
+TEST_F(Composition, TemplateFieldsFromThePlayerOrTheCaption) {
+    PlayerSong tagged;
+    tagged.tags = {{"artist", L"Hall & Oates"}, {"title", L"Maneater"}, {"album", L"H2O"}};
+    PlayerSong stream;
+    stream.playing = L"Radio Artist - Radio Song";
+    PlayerSong unreadable = stream;
+    unreadable.unreadable = true;
+    PlayerSong paused = tagged, stopped = tagged, ones;
+    paused.state = 3;
+    stopped.state = 0;
+    ones.version = 1;  // a host that answers 1 to everything
+    const char* caption = "4. Caption Artist - Caption Song - Winamp";
+    const struct {
+        const char* label;
+        const PlayerSong* song;  // null: answers nothing
+        const char* caption;
+        const char* tmpl;
+        const char* shown;
+        LONG state;
+    } rows[] = {
+        {"tags", &tagged, caption, "[%artist% - ]%title%", "Hall & Oates - Maneater", kPlaying},
+        {"caption alone", nullptr, caption, "[%artist% - ]%title%", "Caption Artist - Caption Song", kPlaying},
+        {"a host answering 1", &ones, caption, "[%artist% - ]%title%[ (%album%)]", "Caption Artist - Caption Song", kPlaying},
+        {"stream title", &stream, caption, "%artist% / %title%", "Radio Artist / Radio Song", kPlaying},
+        {"unreadable pointers", &unreadable, caption, "[%artist% - ]%title%", "Caption Artist - Caption Song", kPlaying},
+        {"album, number", &tagged, caption, "%number%. %title% [(%album%)]", "4. Maneater (H2O)", kPlaying},
+        {"paused", &paused, caption, "[%state%: ]%title%", "Paused: Maneater", kPaused},
+        {"stopped", &stopped, caption, "[%state%: ]%title%", "Stopped: Maneater", kStopped},
+        {"paused by the caption", nullptr, "4. A - B - Winamp [Paused]", "[%state%: ]%caption%", "Paused: 4. A - B", kPaused},
+        {"unknown field, unmatched bracket", &tagged, caption, "%artst% [%title%", "%artst% [Maneater", kPlaying},
+        {"empty: the caption", &tagged, caption, "[%year%]", "4. Caption Artist - Caption Song", kPlaying},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ResetDisplayState();
+        HostPlayer player(row.caption, PlacedIni(400, 30, 2, Format(row.tmpl)).c_str(), GetModule(0));
+        if (row.song) player.answer = AnswerSong(row.song);
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame(1);
+        EXPECT_EQ(Shown(), row.shown);
+        EXPECT_EQ(FileBytes(player.plugin.folder + "nowplaying.txt"), row.shown);
+        EXPECT_EQ(g_state.playState, row.state);
+        EXPECT_EQ(g_state.songChanges, 1u);
+    }
+}
+
+TEST_F(Composition, ElapsedTimeMovesOnWithoutRestartingTheMarquee) {
+    PlayerSong song;
+    song.tags = {{"title", L"A title far too long to fit in two hundred pixels"}};
+    song.positionMs = 61500;
+    song.lengthS = 3725;
+    HostPlayer player("1. X - Y - Winamp", PlacedIni(200, 30, 2, Format("%title% %elapsed%/%length%")).c_str(),
+                      GetModule(0));
+    player.answer = AnswerSong(&song);
+    ASSERT_EQ(player.Start(), 0);
+    player.Frame(1);
+    const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+    const std::string title = "A title far too long to fit in two hundred pixels ";
+    EXPECT_EQ(FileBytes(nowPlaying), title + "1:01/1:02:05");
+    const int due = (int)(g_state.timeRefreshAt - TickMs());
+    EXPECT_TRUE(due > 300 && due <= 500) << "the next whole second: " << due;
+    const DWORD songs = g_state.songChanges;
+
+    const struct {
+        const char* label;
+        LRESULT positionMs;
+        int hungMs;  // the player busy meanwhile
+        const char* file;
+    } rows[] = {
+        {"a second on", 62000, 0, "1:02/1:02:05"},
+        {"the same second", 62400, 0, "1:02/1:02:05"},
+        {"busy: the last text stays", 65000, 600, "1:02/1:02:05"},
+        {"answering again", 66000, 0, "1:06/1:02:05"},
+        {"past an hour", 3600000, 0, "1:00:00/1:02:05"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        player.OnDisplay([] {
+            g_state.scrollOffset = 37;
+            g_state.scrollClock = TickMs() + 100000;
+        });
+        const DWORD clock = g_state.scrollClock;
+        song.positionMs = row.positionMs;
+        DWORD longest = 0;
+        auto refresh = [&] {
+            g_state.timeRefreshAt = TickMs() - 1;
+            const DWORD before = GetTickCount();
+            player.module->render(player.module);
+            longest = GetTickCount() - before;
+        };
+        if (row.hungMs)
+            player.OnDisplayWhileHung(row.hungMs, refresh);
+        else
+            player.OnDisplay(refresh);
+        EXPECT_LT(longest, 400u) << "a frame waited on the player";
+        EXPECT_EQ(FileBytes(nowPlaying), title + row.file);
+        EXPECT_EQ(g_state.scrollOffset, 37) << "the marquee moved";
+        EXPECT_EQ(g_state.scrollClock, clock) << "a new stand";
+        EXPECT_EQ(g_state.songChanges, songs);
+    }
+    // Paused: no refresh.
+    song.state = 3;
+    RequestRedraw();
+    player.Frame(1);
+    song.positionMs = 70000;
+    player.OnDisplay([&] { g_state.timeRefreshAt = TickMs() - 1; player.module->render(player.module); });
+    EXPECT_EQ(FileBytes(nowPlaying), title + "1:00:00/1:02:05");
 }
 
 }  // namespace

@@ -819,4 +819,44 @@ TEST(AboutBox, OpensInBothStatesAndChangesNothing) {
     }
 }
 
+
+TEST(ConfigDialog, TitleFormatIsTakenOnOkAndApplyAndUndoneOnCancel) {
+    const std::string ini = Section("TitleFile=1\r\nTitleFormat=%title%\r\n");
+    const struct {
+        const char* label;
+        bool apply;
+        int close;
+        const char* kept;  // in the file and on screen after
+        const char* shown;
+    } rows[] = {
+        {"OK", false, IDOK, "[%artist%: ]%title%!", "Artist: Song!"},
+        {"Apply, then Cancel", true, IDCANCEL, "[%artist%: ]%title%!", "Artist: Song!"},
+        {"Cancel", false, IDCANCEL, "%title%", "Song"},
+        {"emptied, OK: the caption", false, IDOK, "", "1. Artist - Song"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostPlayer player("1. Artist - Song - Winamp", ini.c_str());
+        ASSERT_EQ(player.Start(), 0);
+        player.Frame();
+        const std::string nowPlaying = player.plugin.folder + "nowplaying.txt";
+        EXPECT_EQ(FileBytes(nowPlaying), "Song");
+        RunDialog(player, [&](HWND dlg) {
+            char shown[300] = "";
+            GetDlgItemTextA(dlg, 1011, shown, sizeof shown);
+            EXPECT_STREQ(shown, "%title%");
+            SetDlgItemTextA(dlg, 1011, row.close == IDOK ? row.kept : "[%artist%: ]%title%!");
+            if (row.apply) {
+                Click(dlg, kApply);
+                player.Frame();
+                EXPECT_EQ(FileBytes(nowPlaying), row.shown) << "applied at once";
+            }
+            Click(dlg, row.close);
+        });
+        player.Frame();
+        EXPECT_EQ(IniValue(player.plugin.iniPath, "TitleFormat"), row.kept);
+        EXPECT_EQ(FileBytes(nowPlaying), row.shown);
+    }
+}
+
 }  // namespace

@@ -221,6 +221,38 @@ LRESULT CALLBACK HostPlayer::MainProc(HWND hwnd, UINT message, WPARAM wParam, LP
     }
 }
 
+std::function<LRESULT(WPARAM, LPARAM)> AnswerSong(const PlayerSong* song) {
+    // A page that may not be read, for pointers that must not be followed.
+    static void* noAccess = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+    return [song](WPARAM w, LPARAM id) -> LRESULT {
+        switch (id) {
+        case 0: return song->version;
+        case 104: return song->state;
+        case 105: return w == 0 ? song->positionMs : song->lengthS;
+        case 125: return song->index;
+        case 214:
+            if (song->unreadable) return (LRESULT)noAccess;
+            return (LRESULT)w == song->index ? (LRESULT)song->path.c_str() : 0;
+        case 3034: return song->unreadable ? (LRESULT)noAccess : (LRESULT)song->playing.c_str();
+        case 3026: {
+            struct Request {
+                const wchar_t* file;
+                const wchar_t* field;
+                wchar_t* buffer;
+                size_t length;
+            };
+            const Request* r = (const Request*)w;
+            if (!r || !r->file || song->path != r->file) return 0;
+            const auto tag = song->tags.find(Utf8(r->field));
+            if (tag == song->tags.end() || r->length == 0) return 0;
+            lstrcpynW(r->buffer, tag->second.c_str(), (int)r->length);
+            return 1;
+        }
+        default: return 0;
+        }
+    };
+}
+
 std::wstring Wide(const std::string& utf8) {
     std::wstring out(utf8.size() + 1, L'\0');
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), (int)utf8.size(), &out[0], (int)out.size());

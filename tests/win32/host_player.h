@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,24 @@ struct ReadOnlyBeside {
     explicit ReadOnlyBeside(bool on = true) { HostPlayer::readOnlyBeside = on; }
     ~ReadOnlyBeside() { HostPlayer::readOnlyBeside = false; }
 };
+
+// ---- what the player tells of its song ----
+// A player's answers to WM_USER 0 (version), 104 (state), 105 (position ms
+// with wParam 0, length s with 1), 125 (playlist index), 214 (the entry's
+// file), 3026 (a tag of a file) and 3034 (the playing title). The test may
+// change it between questions.
+struct PlayerSong {
+    LRESULT version = 0x5091;
+    LRESULT state = 1;
+    LRESULT positionMs = 0, lengthS = -1;
+    LRESULT index = 3;
+    std::wstring path = L"C:\\Music\\song.mp3";
+    std::map<std::string, std::wstring> tags;  // by field name, for `path`
+    std::wstring playing;
+    bool unreadable = false;  // 214 and 3034 point into memory that cannot be read
+};
+// Answers those questions from `song` (kept by the caller), 0 to others.
+std::function<LRESULT(WPARAM, LPARAM)> AnswerSong(const PlayerSong* song);
 
 // Pumps the calling thread's messages for about `ms` (one pass for 0).
 void PumpMessages(int ms);

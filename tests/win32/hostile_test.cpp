@@ -22,7 +22,7 @@ const std::string kLongTitle = "2. " + std::string(200, 'W') + " - Winamp";
 const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",    "window_style",    "weight",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
                                 "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
-                                "titlefile", "transparent", "outline", "outlinecolor"};
+                                "titlefile", "transparent", "outline", "outlinecolor", "titleformat"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -370,6 +370,28 @@ std::vector<Row> IniRows() {
                            EXPECT_NE(FileBytes(p.plugin.folder + "nowplaying.txt"), "") << "no title file";
                        },
                        ExpectSaved({{"TopMost", "1"}, {"TitleFile", "1"}})));
+    rows.push_back(Ini("TitleFormat of 5000 characters", Section("TitleFormat=" + std::string(5000, '[') + "\r\n"),
+                       nullptr, [](const std::string& ini) {
+                           char text[1024] = "";
+                           GetPrivateProfileStringA(kSection, "TitleFormat", "", text, sizeof text, ini.c_str());
+                           EXPECT_EQ(std::string(text), std::string(255, '[')) << "cut to 255 characters";
+                       }));
+    {
+        // A host answering 1 to everything, then one answering pointers
+        // into nowhere with a version of the player's.
+        const std::string odd = "TitleFile=1\r\nTitleFormat=\"%%%[%]]%unknown%[[%title% \"\r\n";
+        for (LRESULT pointer : {(LRESULT)1, (LRESULT)0x7FFF0000}) {
+            Row r = Ini("TitleFormat's odd fields, odd answers", Section(odd),
+                        [](HostPlayer& p, HWND) {
+                            EXPECT_EQ(FileBytes(p.plugin.folder + "nowplaying.txt"), "%%%]%unknown%[[Song");
+                        },
+                        ExpectSaved({{"TitleFormat", "%%%[%]]%unknown%[[%title% "}}));
+            r.prepare = [pointer](HostPlayer& p) {
+                p.answer = [pointer](WPARAM, LPARAM id) { return id == 0 && pointer != 1 ? (LRESULT)0x5091 : pointer; };
+            };
+            rows.push_back(r);
+        }
+    }
     rows.push_back(Ini("equals and quotes in the face name", Section("FaceName=a=b\r\nOther=\"quoted\"\r\n"), nullptr,
                        ExpectSaved({{"FaceName", "a=b"}})));
     return rows;

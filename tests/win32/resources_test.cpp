@@ -175,6 +175,10 @@ const ExpectedItem kConfigItems[] = {
     {1002, kButton, "about(&R)...", 97, 109, 41, 16, kPush},
     {1006, kButton, "Apply(&A)", 98, 132, 40, 14, kPush},
     {1008, kButton, "text color(&C)...", 13, 41, 47, 13, kPush},
+    {1010, kButton, "title text (empty: the caption)", 150, 7, 133, 38, BS_GROUPBOX},
+    {1011, kEdit, "", 156, 16, 121, 11, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+    {1012, kStatic, "%artist% %title% %album% %year%\n%elapsed% %length% %state% ...", 156, 28, 127, 16,
+     SS_LEFT | WS_GROUP},
 };
 
 const char kAboutText[] =
@@ -260,11 +264,12 @@ TEST_F(Resources, SettingsDialogTabStopsAndGroups) {
     }
     EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "1005", "1000", "1003", "1004", "\"dots per\"",
                                                "\"millisecond\"", "\"scroll speed\"", "\"font\"", "1001", "1007",
-                                               "1002", "1006", "1008"}));
+                                               "1002", "1006", "1008", "1010", "1011", "1012"}));
     // The interval field comes before the step field.
     EXPECT_EQ(tabStops,
-              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008"}));
-    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\""}));
+              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008",
+                                        "1011"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "1012"}));
 }
 
 TEST_F(Resources, AboutBoxTemplate) {
@@ -324,7 +329,7 @@ struct LanguageCase {
 // Both templates exist only in Japanese, and the dialog manager finds them
 // from a thread whose language is not Japanese.
 TEST_F(Resources, TemplatesExistOnlyInJapaneseAndStillOpen) {
-    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", 15},
+    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", (int)(sizeof kConfigItems / sizeof kConfigItems[0])},
                                   LanguageCase{102, "about title-plugin", 2}}) {
         SCOPED_TRACE("dialog " + std::to_string(c.id));
         std::set<WORD> languages;
