@@ -1,0 +1,120 @@
+#include "display/show_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::u16string U(const char* s) { return std::u16string(s, s + std::char_traits<char>::length(s)); }
+
+TEST(ShowRules, PlayStateFromAnswersElseTheCaption) {
+    struct Row {
+        const char* label;
+        uint32_t version;
+        intptr_t answer;
+        const char* caption;
+        int state;
+    } rows[] = {
+        {"answers playing", 0x5666, 1, "1. A - S - Winamp [Paused]", kStatePlaying},
+        {"answers paused", 0x5666, 3, "1. A - S - Winamp", kStatePaused},
+        {"answers stopped, at the trusted version", 0x2000, 0, "1. A - S - Winamp", kStateStopped},
+        {"answers 2: the caption", 0x5666, 2, "1. A - S - Winamp [Paused]", kStatePaused},
+        {"answers -1: the caption", 0x5666, -1, "1. A - S - Winamp [Stopped]", kStateStopped},
+        {"version below: the caption", 0x1FFF, 1, "1. A - S - Winamp [Stopped]", kStateStopped},
+        {"answers 1 to everything: the caption", 1, 1, "1. A - S - Winamp [Paused]", kStatePaused},
+        {"no answers, plain caption", 0, 0, "1. A - S - Winamp", kStatePlaying},
+        {"rotated caption", 0, 0, "used] *** 1. A - S - Winamp [Pa", kStatePlaying},
+        {"rotated, the word whole", 0, 0, "S - Winamp [Paused] *** 1. A - ", kStatePaused},
+        {"a word's start only", 0, 0, "1. A - S - Winamp [Pause", kStatePlaying},
+        {"lower case is not the player's", 0, 0, "1. A - S [paused]", kStatePlaying},
+        {"empty caption", 0, 0, "", kStatePlaying},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        int state = StateFromAnswers(row.version, row.answer);
+        if (state == kStateUnknown) state = StateFromCaption(U(row.caption).c_str());
+        EXPECT_EQ(state, row.state);
+    }
+}
+
+TEST(ShowRules, StoredValuesWithinTheirRanges) {
+    const int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+    const int32_t choices[][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {-1, 0}, {kMin, 0}, {kMax, 0}};
+    for (const auto& c : choices) EXPECT_EQ(ShowChoice(c[0]), c[1]) << c[0];
+    const int32_t seconds[][2] = {{0, 5}, {1, 1}, {5, 5}, {60, 60}, {61, 60}, {-5, 1}, {kMin, 1}, {kMax, 60}};
+    for (const auto& s : seconds) EXPECT_EQ(ShowSecondsWithin(s[0]), s[1]) << s[0];
+}
+
+// Steps of one run, ticks relative to its start, each with the alpha it gives.
+TEST(ShowRules, FadesFollowTheClock) {
+    struct Step {
+        uint32_t at;
+        int choice;
+        bool playing, changed, started;
+        int alpha;
+    };
+    struct Row {
+        const char* label;
+        bool shown;
+        uint32_t start;
+        std::vector<Step> steps;
+    } rows[] = {
+        {"always: full at once and after", true, 1000,
+         {{0, kShowAlways, false, false, false, 255}, {100000, kShowAlways, false, true, false, 255}}},
+        {"while playing: in over 200 ms, out over 500 ms", false, 1000,
+         {{0, kShowWhilePlaying, true, false, false, 0},
+          {100, kShowWhilePlaying, true, false, false, 127},
+          {200, kShowWhilePlaying, true, false, false, 255},
+          {300, kShowWhilePlaying, false, false, false, 255},
+          {550, kShowWhilePlaying, false, false, false, 128},
+          {800, kShowWhilePlaying, false, false, false, 0},
+          {900, kShowWhilePlaying, false, true, false, 0}}},
+        {"a fade turned back starts where it is", true, 0,
+         {{0, kShowWhilePlaying, false, false, false, 255},
+          {250, kShowWhilePlaying, false, false, false, 128},
+          {250, kShowWhilePlaying, true, false, false, 128},
+          {300, kShowWhilePlaying, true, false, false, 191},
+          {351, kShowWhilePlaying, true, false, false, 255}}},
+        {"a few seconds: after a change, gone a second later", false, 5000,
+         {{0, kShowOnChange, true, false, false, 0},
+          {10, kShowOnChange, true, true, false, 0},
+          {210, kShowOnChange, true, false, false, 255},
+          {1009, kShowOnChange, true, false, false, 255},
+          {1260, kShowOnChange, true, false, false, 128},
+          {1510, kShowOnChange, true, false, false, 0},
+          {60000, kShowOnChange, true, false, false, 0}}},
+        {"a song change during the fade-out: full at once", true, 0,
+         {{0, kShowOnChange, true, true, false, 255},
+          {1250, kShowOnChange, true, false, false, 128},
+          {1300, kShowOnChange, true, true, false, 255},
+          {2299, kShowOnChange, true, false, false, 255},
+          {2550, kShowOnChange, true, false, false, 128}}},
+        {"playback starting shows it, stopping does not", false, 0,
+         {{0, kShowOnChange, false, false, false, 0},
+          {100, kShowOnChange, true, false, true, 0},
+          {300, kShowOnChange, true, false, false, 255},
+          {1600, kShowOnChange, false, false, false, 0}}},
+        {"across the clock's wrap", false, 0xFFFFFF00u,
+         {{0, kShowOnChange, true, true, false, 0},
+          {200, kShowOnChange, true, false, false, 255},
+          {900, kShowOnChange, true, false, false, 255},
+          {1250, kShowOnChange, true, false, false, 128},
+          {0x80000000u, kShowOnChange, true, false, false, 0}}},
+        {"switched to always while hidden", false, 0,
+         {{0, kShowWhilePlaying, false, false, false, 0}, {50, kShowAlways, false, false, false, 0},
+          {250, kShowAlways, false, false, false, 255}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ShowRun run = StartRun(row.shown, row.start);
+        for (const Step& s : row.steps) {
+            SCOPED_TRACE(s.at);
+            const ShowInput in = {row.start + s.at, s.choice, 1, s.playing, s.changed, s.started};
+            EXPECT_EQ(StepShow(&run, in), s.alpha);
+        }
+    }
+}
+
+}  // namespace
