@@ -17,7 +17,7 @@ int __cdecl VisRender(VisModule* module) {
         if (answered) PlaceWhenSettled(module);
         LeaveContext(player);
     }
-    ScrollTick();
+    if (ShowFrame(redraw)) ScrollTick();
     return 0;
 }
 

@@ -36,6 +36,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         AppendMenuA(menu, flags, id, text);
     }
     AppendLookItems(menu);
+    AppendShowItems(menu);
 
     // The menu's own loop takes the keys while it is open.
     BYTE before[256], after[256];
@@ -65,7 +66,8 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         if (s.pictureShown) ShowTitleInFile(module, s.titleText);  // when it is on
         break;
     default:
-        return;  // nothing chosen: nothing changes
+        if (!ChooseShow(window, chosen)) return;  // nothing chosen: nothing changes
+        break;
     }
     // Saved now, so a player that crashes later does not lose the choice.
     if (module) SavePlacement(module);

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "display/menu_rules.h"
+#include "display/show_rules.h"
 
 typedef LOGFONTA FontSpec;
 
@@ -103,6 +104,21 @@ struct DisplayState {
     // Counts changes of the song the window shows: not a player setting
     // the same title again, nor a redraw of the same song's text.
     DWORD songChanges;
+
+    // When the window shows and whether it takes the mouse, saved with the
+    // placement; the frames follow them (display/show.cpp).
+    int show;          // kShowAlways, kShowWhilePlaying or kShowOnChange
+    int showSeconds;   // 0 until read: the default
+    int clickThrough;  // clicks pass to what is beneath, but with Ctrl held over it
+    int mouseTaken;    // Ctrl is held over the click-through window
+    int windowHidden;
+    int windowAlpha;   // 255 but while fading or hidden
+    int layerKind;     // how the window is layered: kLayerNone, kLayerAlpha or kLayerUpdated
+    DWORD layerStyle;  // its WS_EX_LAYERED and WS_EX_TRANSPARENT as last set
+    int playState;     // kStatePlaying... or kStateUnknown
+    DWORD stateAsked;  // when the player was last asked
+    DWORD songsSeen;   // songChanges as the frames last saw it
+    ShowRun showRun;
 };
 
 extern DisplayState g_state;

@@ -31,6 +31,11 @@ bool SaveAppearance(const VisModule* module, UINT waitMs = kAskBrieflyMs);
 // for a choice made in the title window's menu.
 bool SaveLook(const VisModule* module);
 
+// When the window shows and click-through alone (part of the placement), for
+// the settings dialog, which may run while the display does not.
+void LoadShow(const VisModule* module);
+bool SaveShow(const VisModule* module);
+
 // Before a composition: the file's appearance, unless memory holds choices
 // the file does not (the settings dialog is open, or saving them failed), or
 // the file's bytes are those the values in memory were read from.

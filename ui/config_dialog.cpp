@@ -46,6 +46,8 @@ static void RestoreInEffect() {
 }
 
 void __cdecl VisConfig(VisModule* module) {
+    // A running display's choices are in memory already, saved as made.
+    if (!TitleWindowLive()) LoadShow(module);
     // Choices that could not be saved are still the user's: start from them.
     if (!g_state.appearanceUnsaved) LoadAppearance(module, kAskPatientlyMs);
     NoteInEffect();
@@ -106,6 +108,30 @@ void ReadScrollControls(HWND dialog) {
     g_state.scrollInterval = ReadItemNumber(dialog, IDC_SCROLL_INTERVAL);
 }
 
+static void SetCheck(HWND dialog, int id, int on) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+static bool Checked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+static void InitShowControls(HWND dialog) {
+    const DisplayState& s = g_state;
+    for (int i = 0; i < kShowChoices; ++i) SetCheck(dialog, IDC_SHOW_ALWAYS + i, s.show == i);
+    SetItemNumber(dialog, IDC_SHOW_SECONDS, ShowSecondsWithin(s.showSeconds));
+    SetCheck(dialog, IDC_CLICK_THROUGH, s.clickThrough);
+}
+
+// Read on OK and Apply, as the scroll controls; the frames follow them.
+static void ReadShowControls(HWND dialog) {
+    DisplayState& s = g_state;
+    for (int i = 0; i < kShowChoices; ++i)
+        if (Checked(dialog, IDC_SHOW_ALWAYS + i)) s.show = i;
+    s.showSeconds = ShowSecondsWithin(ReadItemNumber(dialog, IDC_SHOW_SECONDS));
+    s.clickThrough = Checked(dialog, IDC_CLICK_THROUGH);
+}
+
 static void ShowFaceName(HWND dialog, const char* face) {
     SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
 }
@@ -120,6 +146,7 @@ static void InitDialog(HWND dialog) {
                         0);
     SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
     SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
+    InitShowControls(dialog);
 
     RECT desktop, box;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -166,11 +193,13 @@ static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
 
 static void Apply(HWND dialog) {
     ReadScrollControls(dialog);
+    ReadShowControls(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
     if (!module) return;
     Save(dialog, module);
+    if (!SaveShow(module)) TellSaveFailed(dialog, module);
     NoteInEffect();
     RequestRedraw();
 }
@@ -179,6 +208,8 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     switch (command) {
     case IDOK:
         ReadScrollControls(dialog);
+        ReadShowControls(dialog);
+        if (!SaveShow(DialogModule(dialog))) TellSaveFailed(dialog, DialogModule(dialog));
         Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;

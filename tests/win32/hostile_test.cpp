@@ -22,7 +22,8 @@ const std::string kLongTitle = "2. " + std::string(200, 'W') + " - Winamp";
 const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",    "window_style",    "weight",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
                                 "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
-                                "titlefile", "transparent", "outline", "outlinecolor"};
+                                "titlefile", "transparent", "outline", "outlinecolor", "show", "showseconds",
+                                "clickthrough"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -370,6 +371,16 @@ std::vector<Row> IniRows() {
                            EXPECT_NE(FileBytes(p.plugin.folder + "nowplaying.txt"), "") << "no title file";
                        },
                        ExpectSaved({{"TopMost", "1"}, {"TitleFile", "1"}})));
+    const RunningCheck shownAndThrough = [](HostPlayer&, HWND title) {
+        EXPECT_TRUE(IsWindowVisible(title)) << "a choice outside the three hides it";
+        EXPECT_EQ(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_TRANSPARENT, WS_EX_TRANSPARENT);
+    };
+    rows.push_back(Ini("when it shows and click-through, odd values",
+                       Section("Show=3\r\nShowSeconds=-5\r\nClickThrough=-2147483648\r\n"), shownAndThrough,
+                       ExpectSaved({{"Show", "0"}, {"ShowSeconds", "1"}, {"ClickThrough", "1"}})));
+    rows.push_back(Ini("when it shows and click-through, odder values",
+                       Section("Show=-2147483648\r\nShowSeconds=99999999999\r\nClickThrough=12abc\r\n"),
+                       shownAndThrough, ExpectSaved({{"Show", "0"}, {"ClickThrough", "1"}})));
     rows.push_back(Ini("equals and quotes in the face name", Section("FaceName=a=b\r\nOther=\"quoted\"\r\n"), nullptr,
                        ExpectSaved({{"FaceName", "a=b"}})));
     return rows;

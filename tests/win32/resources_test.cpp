@@ -175,6 +175,13 @@ const ExpectedItem kConfigItems[] = {
     {1002, kButton, "about(&R)...", 97, 109, 41, 16, kPush},
     {1006, kButton, "Apply(&A)", 98, 132, 40, 14, kPush},
     {1008, kButton, "text color(&C)...", 13, 41, 47, 13, kPush},
+    {1020, kButton, "Always", 156, 61, 124, 10, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP},
+    {1021, kButton, "While playing", 156, 72, 124, 10, BS_AUTORADIOBUTTON},
+    {1022, kButton, "For a few seconds on each change", 156, 83, 124, 10, BS_AUTORADIOBUTTON},
+    {1023, kEdit, "", 166, 94, 24, 12, kNumber | WS_GROUP},
+    {kNoId, kStatic, "seconds", 193, 94, 40, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
+    {kNoId, kButton, "show the window", 150, 50, 133, 60, BS_GROUPBOX},
+    {1024, kButton, "Click-through (hold Ctrl to reach it)", 150, 113, 133, 12, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP},
 };
 
 const char kAboutText[] =
@@ -260,11 +267,14 @@ TEST_F(Resources, SettingsDialogTabStopsAndGroups) {
     }
     EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "1005", "1000", "1003", "1004", "\"dots per\"",
                                                "\"millisecond\"", "\"scroll speed\"", "\"font\"", "1001", "1007",
-                                               "1002", "1006", "1008"}));
+                                               "1002", "1006", "1008", "1020", "1021", "1022", "1023",
+                                               "\"seconds\"", "\"show the window\"", "1024"}));
     // The interval field comes before the step field.
     EXPECT_EQ(tabStops,
-              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008"}));
-    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\""}));
+              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008",
+                                        "1020", "1023", "1024"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "1020", "1023",
+                                                "\"seconds\"", "1024"}));
 }
 
 TEST_F(Resources, AboutBoxTemplate) {
