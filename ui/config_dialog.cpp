@@ -191,15 +191,21 @@ static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
     if (ChooseColorA(&cc)) *color = cc.rgbResult;
 }
 
+// When the window shows and click-through are saved as applied, running or
+// not, so Cancel has nothing of theirs to undo.
+static void SaveShowChoices(HWND dialog) {
+    ReadShowControls(dialog);
+    if (!SaveShow(DialogModule(dialog))) TellSaveFailed(dialog, DialogModule(dialog));
+}
+
 static void Apply(HWND dialog) {
     ReadScrollControls(dialog);
-    ReadShowControls(dialog);
+    SaveShowChoices(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
     if (!module) return;
     Save(dialog, module);
-    if (!SaveShow(module)) TellSaveFailed(dialog, module);
     NoteInEffect();
     RequestRedraw();
 }
@@ -208,8 +214,7 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     switch (command) {
     case IDOK:
         ReadScrollControls(dialog);
-        ReadShowControls(dialog);
-        if (!SaveShow(DialogModule(dialog))) TellSaveFailed(dialog, DialogModule(dialog));
+        SaveShowChoices(dialog);
         Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;

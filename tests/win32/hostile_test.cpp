@@ -474,8 +474,9 @@ TEST(Hostile, WindowSizes) {
 
 // ---- dialog entries ----
 
-// Types `text` into both scroll fields and clicks OK; both must be saved as
-// `stored`, and the display must go on with them.
+// Types `text` into both scroll fields and the seconds and clicks OK; the
+// scroll values must be saved as `stored`, the seconds held to 1..60 (no
+// number: 5, the default, not written), and the display must go on with them.
 Row EntryRow(const std::string& label, const std::string& text, int stored) {
     Row r;
     r.label = label;
@@ -484,8 +485,12 @@ Row EntryRow(const std::string& label, const std::string& text, int stored) {
     r.entries = [text](HWND dialog) {
         SetDlgItemTextA(dialog, 1004, text.c_str());
         SetDlgItemTextA(dialog, 1003, text.c_str());
+        SetDlgItemTextA(dialog, 1023, text.c_str());
     };
-    r.saved = ExpectSaved({{"Scroll_Step", std::to_string(stored)}, {"Scroll_Interval", std::to_string(stored)}});
+    const std::string seconds = stored == 0 ? "(missing)" : std::to_string(std::min(std::max(stored, 1), 60));
+    r.saved = ExpectSaved({{"Scroll_Step", std::to_string(stored)},
+                           {"Scroll_Interval", std::to_string(stored)},
+                           {"ShowSeconds", seconds}});
     return r;
 }
 

@@ -334,7 +334,7 @@ struct LanguageCase {
 // Both templates exist only in Japanese, and the dialog manager finds them
 // from a thread whose language is not Japanese.
 TEST_F(Resources, TemplatesExistOnlyInJapaneseAndStillOpen) {
-    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", 15},
+    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", 22},
                                   LanguageCase{102, "about title-plugin", 2}}) {
         SCOPED_TRACE("dialog " + std::to_string(c.id));
         std::set<WORD> languages;
