@@ -741,14 +741,15 @@ int main() {
 
     // ---- when the window shows: a fade's frames, a hidden window's, click-through's ----
     {
-        auto restart = [&] {
+        // Stopped first: the stop saves the placement, these keys with it.
+        auto restart = [&](const char* key, int value) {
             m->stop(m);
+            SetKey(plugin, key, value);
             m->start(m);
             PumpFor(100);
             d.title = FindWindowA("MirnVis", nullptr);
         };
-        SetKey(plugin, "Show", 1);  // the main window answers no question: its caption tells
-        restart();
+        restart("Show", 1);  // the main window answers no question: its caption tells
         const std::wstring paused = fitting + L" [Paused]";
         auto alphaOf = [&] {
             BYTE a = 255;
@@ -782,9 +783,9 @@ int main() {
             Time("hidden", render);
             Time("qpcHidden", [&] { sink = sink + QpcMs(); });
         }
+        m->stop(m);
         SetKey(plugin, "Show", 0);
-        SetKey(plugin, "ClickThrough", 1);
-        restart();
+        restart("ClickThrough", 1);
         compose(fitting);
         for (int i = 0; i < 600; ++i) {
             if (i % 50 == 0) Anchor();
@@ -794,8 +795,7 @@ int main() {
                 sink = sink + QpcMs() + (DWORD)GetAsyncKeyState(VK_CONTROL) + (DWORD)GetCursorPos(&p);
             });
         }
-        SetKey(plugin, "ClickThrough", 0);
-        restart();
+        restart("ClickThrough", 0);
         g_quit = false;
     }
 

@@ -101,10 +101,15 @@ bool ShowFrame(bool asked) {
         }
         return true;
     }
+    const DWORD now = TickMs();
+    // Hidden, and nothing that could show it: no new song, no question due.
+    // Its style waits for it to show.
+    if (s.windowHidden && s.show && !asked && s.songChanges == s.songsSeen && !s.showRun.target &&
+        now - s.stateAsked < kStateEveryMs)
+        return false;
     if (!TitleWindowLive()) return true;
     HWND window = s.titleWnd;
     FollowCtrl(window);
-    const DWORD now = TickMs();
     bool started = false;
     if (s.show && (asked || now - s.stateAsked >= kStateEveryMs)) {
         s.stateAsked = now;
