@@ -49,10 +49,11 @@ TEST(ShowRules, StoredValuesWithinTheirRanges) {
 
 // Steps of one run, ticks relative to its start, each with the alpha it gives.
 TEST(ShowRules, FadesFollowTheClock) {
+    const int A = kShowAlways, P = kShowWhilePlaying, C = kShowOnChange;
     struct Step {
         uint32_t at;
         int choice;
-        bool playing, changed, started;
+        int playing, changed, started;
         int alpha;
     };
     struct Row {
@@ -61,57 +62,32 @@ TEST(ShowRules, FadesFollowTheClock) {
         uint32_t start;
         std::vector<Step> steps;
     } rows[] = {
-        {"always: full at once and after", true, 1000,
-         {{0, kShowAlways, false, false, false, 255}, {100000, kShowAlways, false, true, false, 255}}},
-        {"while playing: in over 200 ms, out over 500 ms", false, 1000,
-         {{0, kShowWhilePlaying, true, false, false, 0},
-          {100, kShowWhilePlaying, true, false, false, 127},
-          {200, kShowWhilePlaying, true, false, false, 255},
-          {300, kShowWhilePlaying, false, false, false, 255},
-          {550, kShowWhilePlaying, false, false, false, 128},
-          {800, kShowWhilePlaying, false, false, false, 0},
-          {900, kShowWhilePlaying, false, true, false, 0}}},
-        {"a fade turned back starts where it is", true, 0,
-         {{0, kShowWhilePlaying, false, false, false, 255},
-          {250, kShowWhilePlaying, false, false, false, 128},
-          {250, kShowWhilePlaying, true, false, false, 128},
-          {300, kShowWhilePlaying, true, false, false, 191},
-          {351, kShowWhilePlaying, true, false, false, 255}}},
-        {"a few seconds: after a change, gone a second later", false, 5000,
-         {{0, kShowOnChange, true, false, false, 0},
-          {10, kShowOnChange, true, true, false, 0},
-          {210, kShowOnChange, true, false, false, 255},
-          {1009, kShowOnChange, true, false, false, 255},
-          {1260, kShowOnChange, true, false, false, 128},
-          {1510, kShowOnChange, true, false, false, 0},
-          {60000, kShowOnChange, true, false, false, 0}}},
-        {"a song change during the fade-out: full at once", true, 0,
-         {{0, kShowOnChange, true, true, false, 255},
-          {1250, kShowOnChange, true, false, false, 128},
-          {1300, kShowOnChange, true, true, false, 255},
-          {2299, kShowOnChange, true, false, false, 255},
-          {2550, kShowOnChange, true, false, false, 128}}},
-        {"playback starting shows it, stopping does not", false, 0,
-         {{0, kShowOnChange, false, false, false, 0},
-          {100, kShowOnChange, true, false, true, 0},
-          {300, kShowOnChange, true, false, false, 255},
-          {1600, kShowOnChange, false, false, false, 0}}},
-        {"across the clock's wrap", false, 0xFFFFFF00u,
-         {{0, kShowOnChange, true, true, false, 0},
-          {200, kShowOnChange, true, false, false, 255},
-          {900, kShowOnChange, true, false, false, 255},
-          {1250, kShowOnChange, true, false, false, 128},
-          {0x80000000u, kShowOnChange, true, false, false, 0}}},
-        {"switched to always while hidden", false, 0,
-         {{0, kShowWhilePlaying, false, false, false, 0}, {50, kShowAlways, false, false, false, 0},
-          {250, kShowAlways, false, false, false, 255}}},
+        {"always: full at once and after", 1, 1000, {{0, A, 0, 0, 0, 255}, {100000, A, 0, 1, 0, 255}}},
+        {"while playing: in over 200 ms, out over 500 ms", 0, 1000,
+         {{0, P, 1, 0, 0, 0}, {100, P, 1, 0, 0, 127}, {200, P, 1, 0, 0, 255}, {300, P, 0, 0, 0, 255},
+          {550, P, 0, 0, 0, 128}, {800, P, 0, 0, 0, 0}, {900, P, 0, 1, 0, 0}}},
+        {"a fade turned back starts where it is", 1, 0,
+         {{0, P, 0, 0, 0, 255}, {250, P, 0, 0, 0, 128}, {250, P, 1, 0, 0, 128}, {300, P, 1, 0, 0, 191},
+          {351, P, 1, 0, 0, 255}}},
+        {"a few seconds: after a change, gone a second later", 0, 5000,
+         {{0, C, 1, 0, 0, 0}, {10, C, 1, 1, 0, 0}, {210, C, 1, 0, 0, 255}, {1009, C, 1, 0, 0, 255},
+          {1260, C, 1, 0, 0, 128}, {1510, C, 1, 0, 0, 0}, {60000, C, 1, 0, 0, 0}}},
+        {"a song change during the fade-out: full at once", 1, 0,
+         {{0, C, 1, 1, 0, 255}, {1250, C, 1, 0, 0, 128}, {1300, C, 1, 1, 0, 255}, {2299, C, 1, 0, 0, 255},
+          {2550, C, 1, 0, 0, 128}}},
+        {"playback starting shows it, stopping does not", 0, 0,
+         {{0, C, 0, 0, 0, 0}, {100, C, 1, 0, 1, 0}, {300, C, 1, 0, 0, 255}, {1600, C, 0, 0, 0, 0}}},
+        {"across the clock's wrap", 0, 0xFFFFFF00u,
+         {{0, C, 1, 1, 0, 0}, {200, C, 1, 0, 0, 255}, {900, C, 1, 0, 0, 255}, {1250, C, 1, 0, 0, 128},
+          {0x80000000u, C, 1, 0, 0, 0}}},
+        {"switched to always while hidden", 0, 0, {{0, P, 0, 0, 0, 0}, {50, A, 0, 0, 0, 0}, {250, A, 0, 0, 0, 255}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         ShowRun run = StartRun(row.shown, row.start);
         for (const Step& s : row.steps) {
             SCOPED_TRACE(s.at);
-            const ShowInput in = {row.start + s.at, s.choice, 1, s.playing, s.changed, s.started};
+            const ShowInput in = {row.start + s.at, s.choice, 1, s.playing != 0, s.changed != 0, s.started != 0};
             EXPECT_EQ(StepShow(&run, in), s.alpha);
         }
     }
