@@ -878,6 +878,66 @@ int main() {
         g_quit = false;
     }
 
+    // ---- when the window shows: a fade's frames, a hidden window's, click-through's ----
+    {
+        // Stopped first: the stop saves the placement, these keys with it.
+        auto restart = [&](const char* key, int value) {
+            m->stop(m);
+            SetKey(plugin, key, value);
+            m->start(m);
+            PumpFor(100);
+            d.title = FindWindowA("MirnVis", nullptr);
+        };
+        restart("Show", 1);  // the main window answers no question: its caption tells
+        const std::wstring paused = fitting + L" [Paused]";
+        auto alphaOf = [&] {
+            BYTE a = 255;
+            if (GetWindowLongA(d.title, GWL_EXSTYLE) & WS_EX_LAYERED)
+                GetLayeredWindowAttributes(d.title, nullptr, &a, nullptr);
+            return (int)a;
+        };
+        // In over 200 ms, out over 500 ms; the frames that moved the alpha
+        // between its ends are a fade's, beside a bare update to that alpha.
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            for (const std::wstring* caption : {&fitting, &paused}) {
+                Anchor();
+                compose(*caption);
+                const DWORD end = QpcMs() + 600;
+                while ((LONG)(QpcMs() - end) < 0) {
+                    const int before = alphaOf();
+                    FrameStart();
+                    const uint64_t a = Stamp();
+                    m->render(m);
+                    const uint64_t b = Stamp();
+                    const int after = alphaOf();
+                    if (after == before || before % 255 == 0 || after % 255 == 0) continue;
+                    Record("fade", a, b);
+                    Time("fadeBare", [&] { SetLayeredWindowAttributes(d.title, 0, (BYTE)after, LWA_ALPHA); });
+                }
+            }
+        }
+        if (IsWindowVisible(d.title)) fprintf(stderr, "bench: the paused window did not hide\n");
+        for (int i = 0; i < 600; ++i) {
+            if (i % 50 == 0) Anchor();
+            Time("hidden", render);
+            Time("qpcHidden", [&] { sink = sink + QpcMs(); });
+        }
+        m->stop(m);
+        SetKey(plugin, "Show", 0);
+        restart("ClickThrough", 1);
+        compose(fitting);
+        for (int i = 0; i < 600; ++i) {
+            if (i % 50 == 0) Anchor();
+            Time("through", render);
+            Time("throughBare", [&] {
+                POINT p;
+                sink = sink + QpcMs() + (DWORD)GetAsyncKeyState(VK_CONTROL) + (DWORD)GetCursorPos(&p);
+            });
+        }
+        restart("ClickThrough", 0);
+        g_quit = false;
+    }
+
     // ---- the frame after the title is set again unchanged: fetched, the file's bytes read, nothing drawn ----
     settle(title30[0]);
     for (int i = 0; i < 150; ++i) {
@@ -1172,6 +1232,17 @@ int main() {
                  "layered windows differently, so this says nothing about it";
         rows.push_back(t);
     }
+    ratioRow("Frame of a fade, opaque look (the clock, the fade's step, SetLayeredWindowAttributes)", "fade",
+             "a bare SetLayeredWindowAttributes of the same window to the same alpha", Med("fadeBare"), 1.3, true,
+             "beyond the bare update it reads the clock and steps the fade; the rest is noise unless it repeats on a "
+             "quiet machine");
+    ratioRow("Frame with click-through on and nothing to do (title fits, Ctrl not held)", "through",
+             "one tick read (QPC→ms) + GetAsyncKeyState + GetCursorPos", Med("throughBare"), 1.3, true,
+             "it reads the key state alone while Ctrl is up; the rest is cache misses on the DLL's pages");
+    ratioRow("Frame of a hidden window (Show=1, the player paused)", "hidden", "one tick read (QPC→ms)",
+             Med("qpcHidden"), 2, true,
+             "beyond its tick read the frame steps the fade's rule; once a second it asks the player its state, "
+             "which the median leaves out");
     ratioRow("Frame after the title is set again unchanged (nothing drawn)", "again",
              "its fetch and one read of the settings file's bytes, summed per round", Med("againBare"), 1.3, true,
              "beyond the fetch and the read it makes GetClientRect and GetWindowLongA calls and compares the "

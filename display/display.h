@@ -103,3 +103,19 @@ void DropRunFonts();
 bool ReadsRightToLeft(const WCHAR* text, int length);
 // The marquee's offset as the window shows it (mirrored for right to left).
 int PresentedOffset();
+// When the title window shows, and the mouse (display/show.cpp).
+enum { kLayerNone, kLayerAlpha, kLayerUpdated };
+// Before the window is made: hidden at first, unless it always shows.
+void StartShow();
+// A frame's part: the player's state, the fades, Ctrl over a click-through
+// window. False while the window is hidden: the frame then draws nothing.
+// `asked`: a redraw was requested (the player's caption changed).
+bool ShowFrame(bool asked);
+// WS_EX_LAYERED and WS_EX_TRANSPARENT as the window needs them now.
+DWORD LayerBits();
+// The one writer of the window's extended style.
+void SetExStyle(HWND window, DWORD exStyle);
+// The "Show" submenu and the click-through item, and acting on one of them
+// (false for other items).
+void AppendShowItems(HMENU menu);
+bool ChooseShow(HWND window, UINT id);

@@ -26,7 +26,7 @@ int __cdecl VisRender(VisModule* module) {
         RefreshSongTime();
     }
     CatchUp(module);
-    ScrollTick();
+    if (ShowFrame(redraw || titleSet)) ScrollTick();
     return 0;
 }
 

@@ -44,12 +44,14 @@ static bool IsLayered(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE)
 WindowStyle LookStyle(int index) {
     WindowStyle look = StyleTable[index];
     // A layered window draws no frame: the chosen one waits for the opaque look.
-    if (g_state.transparent) look = {StyleTable[2].style, look.exStyle | WS_EX_LAYERED};
+    if (g_state.transparent) look.style = StyleTable[2].style;
+    look.exStyle |= LayerBits();
     return look;
 }
 
 void MatchLook(HWND window) {
-    if (IsLayered(window) == (g_state.transparent != 0)) return;
+    // The opaque look may be layered too, through its alpha (fading, click-through).
+    if ((g_state.layerKind == kLayerUpdated) == (g_state.transparent != 0)) return;
     g_state.pictureShown = 0;
     SetFrame(window, g_state.styleIndex);
     RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
@@ -111,7 +113,8 @@ bool PresentLayered(int width, int height) {
     for (int i = (surface ? rows : 0) * width; i < width * height; ++i) layer[i] = 0x01000000u;
     SIZE size = {width, height};
     POINT origin = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    // A fade multiplies into every pixel's alpha.
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, (BYTE)s.windowAlpha, AC_SRC_ALPHA};
     UpdateLayeredWindow(s.titleWnd, NULL, NULL, &size, s.layerDC, &origin, 0, &blend, ULW_ALPHA);
     return true;
 }

@@ -137,15 +137,8 @@ void SongText(const TitleChar* caption, const TitleChar* cut, TitleChar* shown) 
     SongAnswers& a = g_song;
     CopyText(a.caption, caption, kTitleLimit);
     ParseCaption(caption, cut, &a.parts);
-    LONG state = a.parts.state;
     const bool trusted = Trusted();
-    bool answering = true;
-    DWORD_PTR answer = 0;
-    if (trusted) {
-        answering = Ask(kAskState, 0, &answer);
-        if (answering && (answer == kStopped || answer == kPlaying || answer == kPaused)) state = (LONG)answer;
-    }
-    InterlockedExchange(&s.playState, state);
+    bool answering = AskPlayState();
 
     LockFont();  // the dialog may be writing the template
     char format[kTemplateLimit];
@@ -172,6 +165,15 @@ void SongText(const TitleChar* caption, const TitleChar* cut, TitleChar* shown) 
         s.timeShown = 1;
     }
     Expand(shown);
+}
+
+bool AskPlayState() {
+    LONG state = g_song.parts.state;
+    DWORD_PTR answer = 0;
+    const bool answering = !Trusted() || Ask(kAskState, 0, &answer);
+    if (Trusted() && answering && (answer == kStopped || answer == kPlaying || answer == kPaused)) state = (LONG)answer;
+    InterlockedExchange(&g_state.playState, state);
+    return answering;
 }
 
 bool SongTimeDue(TitleChar* shown) {

@@ -21,3 +21,7 @@ void SongText(const TitleChar* caption, const TitleChar* cut, TitleChar* shown /
 // time asked again and the text made anew into `shown`. False when not due
 // or the player is busy (the last text stays).
 bool SongTimeDue(TitleChar* shown /* kTitleLimit */);
+
+// `playState` from the player's answer to 104 where it can be trusted, else
+// from the caption as last composed; false when the player is busy.
+bool AskPlayState();

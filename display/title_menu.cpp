@@ -63,6 +63,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         AppendMenuA(menu, flags, id, ItemText(text, choice, buffer));
     }
     AppendLookItems(menu);
+    AppendShowItems(menu);
 
     // The menu's own loop takes the keys while it is open.
     BYTE before[256], after[256];
@@ -96,7 +97,9 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         choice = kChoiceTitleFile;
         break;
     default:
-        return;  // nothing chosen: nothing changes
+        if (!ChooseShow(window, chosen)) return;  // nothing chosen: nothing changes
+        choice = chosen == IDM_CLICK_THROUGH ? kChoiceClickThrough : kChoiceShow;
+        break;
     }
     // Saved now, so a player that crashes later does not lose the choice;
     // one that cannot be saved yet is kept and saved at the first chance.

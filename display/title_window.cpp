@@ -30,11 +30,14 @@ static void RecordPlacement(HWND window) {
 
 static void ApplyStyle(HWND window, int index) {
     const WindowStyle look = LookStyle(index);
-    SetWindowLongA(window, GWL_STYLE, (LONG)look.style);
-    SetWindowLongA(window, GWL_EXSTYLE, (LONG)look.exStyle);
+    // A hidden window stays hidden whatever its frame.
+    const LONG visible = GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE;
+    SetWindowLongA(window, GWL_STYLE, (LONG)(look.style & ~WS_VISIBLE) | visible);
+    SetExStyle(window, look.exStyle);
 }
 
-static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+// A frame that changes never takes the focus from the player.
+static const UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
 // The player's rectangle as the user left it: a minimised window reports
 // its icon's place (-32000, -32000 on Windows), so take the one it will be
@@ -140,7 +143,10 @@ int __cdecl VisInit(VisModule* module) {
 
     s.titleWndDestroyed = 0;
     s.madeTopMost = 0;
-    s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description, StyleTable[0].style,
+    StartShow();
+    // A window that shows only at times starts hidden; the frames show it.
+    s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description,
+                                 StyleTable[0].style & ~(s.show ? WS_VISIBLE : 0),
                                  s.screenX, s.screenY, w, h, s.hostWnd, NULL, module->instance, NULL);
     if (!s.titleWnd) {
         LeaveContext(player);
@@ -164,7 +170,7 @@ int __cdecl VisInit(VisModule* module) {
     MakeSurface(s.screenW, s.screenH);  // if it fails, the first composition makes one
 
     PlaceWindow(s.titleWnd);
-    ShowWindow(s.titleWnd, SW_SHOWNORMAL);
+    if (!s.show) ShowWindow(s.titleWnd, SW_SHOWNORMAL);
     RequestRedraw();
 
     // Only the thread that owns the player's window: every WM_SETTEXT to it,

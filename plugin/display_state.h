@@ -7,12 +7,13 @@
 #include "display/title_file_rules.h"
 #include "display/script_rules.h"
 #include "display/song_rules.h"
+#include "display/show_rules.h"
 
 typedef LOGFONTA FontSpec;
 
 // The menu's choices saved key by key, in this order.
 enum { kChoiceFrame, kChoiceTopMost, kChoiceTitleFile, kChoiceTransparent, kChoiceOutline, kChoiceOutlineColor,
-       kChoiceCount };
+       kChoiceShow, kChoiceClickThrough, kChoiceCount };
 
 // What the picture on screen was made from, besides its text.
 struct PictureKey {
@@ -192,6 +193,20 @@ struct DisplayState {
     volatile LONG titleSetRequested;  // the player set its caption: composed only if it changed
     int timeShown;        // the shown text holds a time the player tells
     DWORD timeRefreshAt;  // when it is due again
+
+    // When the window shows and whether it takes the mouse, saved with the
+    // placement; the frames follow them (display/show.cpp).
+    int show;          // kShowAlways, kShowWhilePlaying or kShowOnChange
+    int showSeconds;   // 0 until read: the default
+    int clickThrough;  // clicks pass to what is beneath, but with Ctrl held over it
+    int mouseTaken;    // Ctrl is held over the click-through window
+    int windowHidden;
+    int windowAlpha;   // 255 but while fading or hidden
+    int layerKind;     // how the window is layered: kLayerNone, kLayerAlpha or kLayerUpdated
+    DWORD layerStyle;  // its WS_EX_LAYERED and WS_EX_TRANSPARENT as last set
+    DWORD stateAsked;  // when the player was last asked
+    DWORD songsSeen;   // songChanges as the frames last saw it
+    ShowRun showRun;
 };
 
 extern DisplayState g_state;

@@ -30,3 +30,15 @@
 #define IDM_OUTLINE_THIN 2009
 #define IDM_OUTLINE_THICK 2010
 #define IDM_OUTLINE_COLOR 2011
+
+// When the title window shows, and click-through: the settings dialog's
+// choices (the three in order) and the menu's items.
+#define IDC_SHOW_ALWAYS 1020
+#define IDC_SHOW_PLAYING 1021
+#define IDC_SHOW_ON_CHANGE 1022
+#define IDC_SHOW_SECONDS 1023
+#define IDC_CLICK_THROUGH 1024
+#define IDM_SHOW_ALWAYS 2020
+#define IDM_SHOW_PLAYING 2021
+#define IDM_SHOW_ON_CHANGE 2022
+#define IDM_CLICK_THROUGH 2023

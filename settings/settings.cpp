@@ -10,6 +10,7 @@
 #include "settings/settings_rules.h"
 #include "display/outline_rules.h"
 #include "display/title_file_rules.h"
+#include "display/show_rules.h"
 
 namespace {
 
@@ -236,8 +237,23 @@ bool WriteInt(Profile& p, const char* key, int value) {
 
 // Keys newer than the file: written when on, or to turn off what the file
 // has on, so a file that never had them is saved as it always was.
-bool WriteOption(Profile& p, const char* key, int on) {
-    return !on && !ReadInt(p, key, 0) ? true : WriteInt(p, key, on);
+bool WriteOption(Profile& p, const char* key, int on, int fallback = 0) {
+    return on == fallback && ReadInt(p, key, fallback) == fallback ? true : WriteInt(p, key, on);
+}
+
+void ReadShow(const Profile& p) {
+    DisplayState& s = g_state;
+    s.show = ShowChoice(ReadInt(p, "Show", s.show));
+    s.showSeconds = ShowSecondsWithin(ReadInt(p, "ShowSeconds", s.showSeconds));
+    s.clickThrough = ReadInt(p, "ClickThrough", s.clickThrough) != 0;
+}
+
+bool WriteShow(Profile& p) {
+    const DisplayState& s = g_state;
+    bool saved = WriteOption(p, "Show", s.show);
+    saved &= WriteOption(p, "ShowSeconds", ShowSecondsWithin(s.showSeconds), kShowSecondsDefault);
+    saved &= WriteOption(p, "ClickThrough", s.clickThrough);
+    return saved;
 }
 
 bool WriteLook(Profile& p) {
@@ -271,14 +287,15 @@ bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
     return read;
 }
 
-const char* const kChoiceKeys[kChoiceCount] = {"Window_style", "TopMost", "TitleFile",
-                                                "Transparent", "Outline", "OutlineColor"};
+const char* const kChoiceKeys[kChoiceCount] = {"Window_style", "TopMost", "TitleFile", "Transparent",
+                                                "Outline", "OutlineColor", "Show", "ClickThrough"};
 
 int* ChoiceField(int key) {
     DisplayState& s = g_state;
     static_assert(sizeof(COLORREF) == sizeof(int), "a colour is kept as its int");
-    int* const fields[kChoiceCount] = {&s.styleIndex, &s.topMost,  &s.titleFile,
-                                       &s.transparent, &s.outline, reinterpret_cast<int*>(&s.outlineColor)};
+    int* const fields[kChoiceCount] = {&s.styleIndex, &s.topMost, &s.titleFile, &s.transparent,
+                                       &s.outline,    reinterpret_cast<int*>(&s.outlineColor), &s.show,
+                                       &s.clickThrough};
     return fields[key];
 }
 
@@ -310,6 +327,7 @@ void LoadPlacement(const VisModule* module) {
     s.styleIndex = StyleIndexOrZero(ReadInt(p, "Window_style", s.styleIndex));
     s.topMost = ReadInt(p, "TopMost", s.topMost) != 0;
     s.titleFile = ReadInt(p, "TitleFile", s.titleFile) != 0;
+    ReadShow(p);
     ApplyChoices();
 }
 
@@ -324,7 +342,15 @@ bool SavePlacement(const VisModule* module, UINT waitMs) {
     saved &= WriteInt(p, "Window_style", s.styleIndex);
     saved &= WriteOption(p, "TopMost", s.topMost);
     saved &= WriteOption(p, "TitleFile", s.titleFile);
+    saved &= WriteShow(p);
     return saved;
+}
+
+void LoadShow(const VisModule* module) { ReadShow(OpenProfile(module, kAskPatientlyMs)); }
+
+bool SaveShow(const VisModule* module) {
+    Profile p = OpenProfile(module, kAskPatientlyMs);
+    return WriteShow(p);
 }
 
 namespace {

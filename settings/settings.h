@@ -37,6 +37,11 @@ void NoteChoice(int key);
 // say, and is tried again only with `wait`.
 void SaveChoices(const VisModule* module, bool wait);
 
+// When the window shows and click-through alone (part of the placement), for
+// the settings dialog, which may run while the display does not.
+void LoadShow(const VisModule* module);
+bool SaveShow(const VisModule* module);
+
 // Before a composition: the file's appearance, unless memory holds choices
 // the file does not (the settings dialog is open, or saving them failed), or
 // the file's bytes are those the values in memory were read from.

@@ -48,6 +48,8 @@ static void RestoreInEffect() {
 }
 
 void __cdecl VisConfig(VisModule* module) {
+    // A running display's choices are in memory already, saved as made.
+    if (!TitleWindowLive()) LoadShow(module);
     // Choices that could not be saved are still the user's: start from them,
     // unless memory never held the file's values to start with.
     if (!g_state.appearanceUnsaved || !g_state.appearanceRead) LoadAppearance(module, kAskPatientlyMs);
@@ -118,6 +120,30 @@ static void ReadFormatControl(HWND dialog) {
     UnlockFont();
 }
 
+static void SetCheck(HWND dialog, int id, int on) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+static bool Checked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+static void InitShowControls(HWND dialog) {
+    const DisplayState& s = g_state;
+    for (int i = 0; i < kShowChoices; ++i) SetCheck(dialog, IDC_SHOW_ALWAYS + i, s.show == i);
+    SetItemNumber(dialog, IDC_SHOW_SECONDS, ShowSecondsWithin(s.showSeconds));
+    SetCheck(dialog, IDC_CLICK_THROUGH, s.clickThrough);
+}
+
+// Read on OK and Apply, as the scroll controls; the frames follow them.
+static void ReadShowControls(HWND dialog) {
+    DisplayState& s = g_state;
+    for (int i = 0; i < kShowChoices; ++i)
+        if (Checked(dialog, IDC_SHOW_ALWAYS + i)) s.show = i;
+    s.showSeconds = ShowSecondsWithin(ReadItemNumber(dialog, IDC_SHOW_SECONDS));
+    s.clickThrough = Checked(dialog, IDC_CLICK_THROUGH);
+}
+
 static void ShowFaceName(HWND dialog, const char* face) {
     SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
 }
@@ -138,6 +164,7 @@ static void InitDialog(HWND dialog) {
     UnlockFont();
     SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, EM_LIMITTEXT, kTemplateLimit - 1, 0);
     SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, WM_SETTEXT, 0, (LPARAM)format);
+    InitShowControls(dialog);
 
     RECT desktop, box;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -182,9 +209,17 @@ static void PickColor(HWND dialog, COLORREF* color, COLORREF* customColors) {
     if (ChooseColorA(&cc)) *color = cc.rgbResult;
 }
 
+// When the window shows and click-through are saved as applied, running or
+// not, so Cancel has nothing of theirs to undo.
+static void SaveShowChoices(HWND dialog) {
+    ReadShowControls(dialog);
+    if (!SaveShow(DialogModule(dialog))) TellSaveFailed(dialog, DialogModule(dialog));
+}
+
 static void Apply(HWND dialog) {
     ReadScrollControls(dialog);
     ReadFormatControl(dialog);
+    SaveShowChoices(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
@@ -199,6 +234,7 @@ static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     case IDOK:
         ReadScrollControls(dialog);
         ReadFormatControl(dialog);
+        SaveShowChoices(dialog);
         Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;

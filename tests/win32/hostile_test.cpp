@@ -22,7 +22,8 @@ const std::string kLongTitle = "2. " + std::string(200, 'W') + " - Winamp";
 const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",    "window_style",    "weight",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
                                 "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
-                                "titlefile", "transparent", "outline", "outlinecolor", "titleformat"};
+                                "titlefile", "transparent", "outline", "outlinecolor", "titleformat", "show",
+                                "showseconds", "clickthrough"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -392,6 +393,16 @@ std::vector<Row> IniRows() {
             rows.push_back(r);
         }
     }
+    const RunningCheck shownAndThrough = [](HostPlayer&, HWND title) {
+        EXPECT_TRUE(IsWindowVisible(title)) << "a choice outside the three hides it";
+        EXPECT_EQ(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_TRANSPARENT, WS_EX_TRANSPARENT);
+    };
+    rows.push_back(Ini("when it shows and click-through, odd values",
+                       Section("Show=3\r\nShowSeconds=-5\r\nClickThrough=-2147483648\r\n"), shownAndThrough,
+                       ExpectSaved({{"Show", "0"}, {"ShowSeconds", "1"}, {"ClickThrough", "1"}})));
+    rows.push_back(Ini("when it shows and click-through, odder values",
+                       Section("Show=-2147483648\r\nShowSeconds=99999999999\r\nClickThrough=12abc\r\n"),
+                       shownAndThrough, ExpectSaved({{"Show", "0"}, {"ClickThrough", "1"}})));
     rows.push_back(Ini("equals and quotes in the face name", Section("FaceName=a=b\r\nOther=\"quoted\"\r\n"), nullptr,
                        ExpectSaved({{"FaceName", "a=b"}})));
     return rows;
@@ -494,8 +505,9 @@ TEST(Hostile, WindowSizes) {
 
 // ---- dialog entries ----
 
-// Types `text` into both scroll fields and clicks OK; both must be saved as
-// `stored`, and the display must go on with them.
+// Types `text` into both scroll fields and the seconds and clicks OK; the
+// scroll values must be saved as `stored`, the seconds held to 1..60 (no
+// number: 5, the default, not written), and the display must go on with them.
 Row EntryRow(const std::string& label, const std::string& text, int stored) {
     Row r;
     r.label = label;
@@ -504,8 +516,12 @@ Row EntryRow(const std::string& label, const std::string& text, int stored) {
     r.entries = [text](HWND dialog) {
         SetDlgItemTextA(dialog, 1004, text.c_str());
         SetDlgItemTextA(dialog, 1003, text.c_str());
+        SetDlgItemTextA(dialog, 1023, text.c_str());
     };
-    r.saved = ExpectSaved({{"Scroll_Step", std::to_string(stored)}, {"Scroll_Interval", std::to_string(stored)}});
+    const std::string seconds = stored == 0 ? "(missing)" : std::to_string(std::min(std::max(stored, 1), 60));
+    r.saved = ExpectSaved({{"Scroll_Step", std::to_string(stored)},
+                           {"Scroll_Interval", std::to_string(stored)},
+                           {"ShowSeconds", seconds}});
     return r;
 }
 

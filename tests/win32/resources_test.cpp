@@ -179,6 +179,13 @@ const ExpectedItem kConfigItems[] = {
     {1011, kEdit, "", 156, 16, 121, 11, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
     {1012, kStatic, "%artist% %title% %album% %year%\n%elapsed% %length% %state% ...", 156, 28, 127, 16,
      SS_LEFT | WS_GROUP},
+    {1020, kButton, "Always", 156, 61, 124, 10, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP},
+    {1021, kButton, "While playing", 156, 72, 124, 10, BS_AUTORADIOBUTTON},
+    {1022, kButton, "For a few seconds on each change", 156, 83, 124, 10, BS_AUTORADIOBUTTON},
+    {1023, kEdit, "", 166, 94, 24, 12, kNumber | WS_GROUP},
+    {kNoId, kStatic, "seconds", 193, 94, 40, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
+    {kNoId, kButton, "show the window", 150, 50, 133, 60, BS_GROUPBOX},
+    {1024, kButton, "Click-through (hold Ctrl to reach it)", 150, 113, 133, 12, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP},
 };
 
 const char kAboutText[] =
@@ -264,12 +271,14 @@ TEST_F(Resources, SettingsDialogTabStopsAndGroups) {
     }
     EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "1005", "1000", "1003", "1004", "\"dots per\"",
                                                "\"millisecond\"", "\"scroll speed\"", "\"font\"", "1001", "1007",
-                                               "1002", "1006", "1008", "1010", "1011", "1012"}));
+                                               "1002", "1006", "1008", "1010", "1011", "1012", "1020", "1021", "1022",
+                                               "1023", "\"seconds\"", "\"show the window\"", "1024"}));
     // The interval field comes before the step field.
     EXPECT_EQ(tabStops,
               (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008",
-                                        "1011"}));
-    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "1012"}));
+                                        "1011", "1020", "1023", "1024"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "1012", "1020", "1023",
+                                                "\"seconds\"", "1024"}));
 }
 
 TEST_F(Resources, AboutBoxTemplate) {

@@ -848,7 +848,7 @@ namespace {
 
 const char* const kMenuTexts[] = {"Tool window frame", "Sizing border", "No frame", "", "Always on top",
                                   "Write title to nowplaying.txt", "", "Transparent background", "Outline",
-                                  "Outline colour..."};
+                                  "Outline colour...", "", "Show", "Click-through (hold Ctrl to reach it)"};
 
 bool TopMost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -871,8 +871,8 @@ HWND OpenMenu(HWND w, POINT at, int style, bool topMost, bool titleFile) {
     EXPECT_NEAR(r.left, corner.x, 4) << "the menu is not where it was asked for";
     EXPECT_NEAR(r.top, corner.y, 4) << "the menu is not where it was asked for";
     const std::vector<MenuItem> items = MenuItems(menu);
-    EXPECT_EQ(items.size(), 10u);
-    for (size_t i = 0; i < items.size() && i < 10; ++i) {
+    EXPECT_EQ(items.size(), 13u);
+    for (size_t i = 0; i < items.size() && i < 13; ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
         EXPECT_EQ(items[i].text, kMenuTexts[i]);
         const bool checked = i < 3 ? (int)i == style : i == 4 ? topMost : i == 5 ? titleFile : false;
@@ -1102,6 +1102,31 @@ LRESULT CALLBACK WatchPositions(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Frames at about the player's pace for `ms`.
+void FramesFor(HostPlayer& player, int ms) {
+    const DWORD end = GetTickCount() + (DWORD)ms;
+    do {
+        player.Frame();
+        player.Pump(20);
+    } while ((LONG)(GetTickCount() - end) < 0);
+}
+
+// The window's alpha: 255 when it is not layered.
+int Alpha(HWND w) {
+    BYTE alpha = 255;
+    if (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_LAYERED) GetLayeredWindowAttributes(w, nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+void PressCtrl(bool down) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = VK_CONTROL;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &in, sizeof in);
+    PumpMessages(30);
+}
+
 }  // namespace
 
 // A player on top by its own setting stays there: the title window, which
@@ -1247,7 +1272,7 @@ TEST(TitleWindow, ChoicesThatCannotBeSavedYetAreKeptAndSavedLater) {
         ASSERT_NE(menu, nullptr);
         const std::vector<MenuItem> items = MenuItems(menu);
         KeyStroke(VK_ESCAPE);
-        ASSERT_EQ(items.size(), 10u);
+        ASSERT_EQ(items.size(), 13u);
         EXPECT_EQ(items[7].text, "Transparent background (not saved)");
         EXPECT_TRUE(items[7].checked) << "the choice is still in effect";
         EXPECT_EQ(items[8].text, "Outline");
@@ -1277,7 +1302,7 @@ TEST(TitleWindow, OnePlayerWritesTheTitleFile) {
     ASSERT_NE(menu, nullptr);
     const std::vector<MenuItem> items = MenuItems(menu);
     KeyStroke(VK_ESCAPE);
-    ASSERT_EQ(items.size(), 10u);
+    ASSERT_EQ(items.size(), 13u);
     EXPECT_EQ(items[5].text, "Write title to nowplaying.txt (in use by another player)");
     JoinPumping(neighbour);
     EXPECT_EQ(other, 0);
@@ -1286,4 +1311,183 @@ TEST(TitleWindow, OnePlayerWritesTheTitleFile) {
     player.Stop();
     EXPECT_EQ(FileBytes(nowPlaying), "");
     EXPECT_FALSE(FileExists(player.plugin.folder + "nowplaying.lock"));
+}
+
+// While playing: the state from the player's answers where it can be
+// trusted, else from its caption; shown or hidden within a few frames, the
+// player keeping the focus; the title file written while hidden.
+TEST(TitleWindow, ShowWhilePlayingFollowsThePlayersState) {
+    const char kPlain[] = "1. Artist - Song - Winamp", kPaused[] = "1. Artist - Song - Winamp [Paused]";
+    struct Row {
+        const char* label;
+        LRESULT version, state;
+        const char* caption;
+        bool shown;
+        const char* look = "";
+    } rows[] = {
+        {"answers playing, caption paused", 0x5666, 1, kPaused, true},
+        {"answers paused", 0x5666, 3, kPlain, false},
+        {"answers stopped", 0x5666, 0, kPlain, false},
+        {"answers 7: the caption's stopped", 0x5666, 7, "1. Artist - Song - Winamp [Stopped]", false},
+        {"no answers, caption paused", 0, 1, kPaused, false},
+        {"no answers, plain caption", 0, 3, kPlain, true},
+        {"transparent, answers paused", 0x5666, 3, kPlain, false, "Transparent=1\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        LRESULT state = row.state;
+        HostPlayer player(row.caption, Ini(std::string("Show=1\r\nTitleFile=1\r\n") + row.look).c_str());
+        player.answer = [&](WPARAM, LPARAM id) -> LRESULT { return id == 0 ? row.version : id == 104 ? state : 0; };
+        const HWND focus = GetForegroundWindow();
+        ASSERT_EQ(player.Start(), 0);
+        HWND w = player.TitleWindow();
+        for (bool shown : {row.shown, !row.shown}) {
+            if (shown != row.shown) {  // the player turns the other way
+                state = shown ? 1 : 3;
+                player.SetTitle(shown ? kPlain : kPaused);
+            }
+            FramesFor(player, 900);  // past either fade
+            EXPECT_EQ(IsWindowVisible(w) != 0, shown);
+            if (!*row.look) {
+                EXPECT_EQ(Alpha(w), shown ? 255 : 0);
+            }
+            EXPECT_EQ(GetForegroundWindow(), focus) << "the focus moved";
+            EXPECT_NE(FileBytes(player.plugin.folder + "nowplaying.txt").find("Artist - Song"), std::string::npos);
+        }
+    }
+}
+
+// For a second on each change of song: faded out in between, not shown
+// again for the same song or for the player starting to play.
+TEST(TitleWindow, ShowForAFewSecondsOnEachChange) {
+    HostPlayer player("1. Artist - Song - Winamp", Ini("Show=2\r\nShowSeconds=1\r\n").c_str());
+    ASSERT_EQ(player.Start(), 0);
+    HWND w = player.TitleWindow();
+    FramesFor(player, 500);
+    EXPECT_TRUE(IsWindowVisible(w)) << "the first title";
+    EXPECT_EQ(Alpha(w), 255);
+    // In the middle of the fade-out, then hidden.
+    int between = 0, lowest = 255;
+    const DWORD start = GetTickCount();
+    while (IsWindowVisible(w) && GetTickCount() - start < 3000) {
+        player.Frame();
+        const int a = Alpha(w);
+        between += a > 10 && a < 245;
+        lowest = std::min(lowest, a);
+        player.Pump(15);
+    }
+    EXPECT_GT(between, 2) << "no fade";
+    EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_GE(GetTickCount() - start, 600u) << "hidden too early";
+    // Not a change of song: the same text again, a caption differing after its last "-".
+    for (const char* same : {"1. Artist - Song - Winamp", "1. Artist - Song - Winamp [Stopped]"}) {
+        player.SetTitle(same);
+        FramesFor(player, 400);
+        EXPECT_FALSE(IsWindowVisible(w)) << same;
+    }
+    // Playback starting shows it.
+    player.SetTitle("1. Artist - Song - Winamp");
+    FramesFor(player, 250);
+    EXPECT_TRUE(IsWindowVisible(w)) << "playback started";
+    // The next song during the fade-out: at full strength in the same frame.
+    while (Alpha(w) > 200 && GetTickCount() - start < 8000) FramesFor(player, 10);
+    ASSERT_TRUE(IsWindowVisible(w));
+    player.SetTitle("2. Artist - Next - Winamp");
+    player.Frame();
+    EXPECT_EQ(Alpha(w), 255);
+    EXPECT_TRUE(IsWindowVisible(w));
+    player.Stop();
+}
+
+// Clicks pass to the window beneath; Ctrl held over the title takes them back
+// until it is released; the menu item and the dialog's check box turn it off
+// and on; the dialog sets when the window shows.
+TEST(TitleWindow, ClickThroughAndTheWaysBack) {
+    static int clicks = 0;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_LBUTTONDOWN) ++clicks;
+        return DefWindowProcA(h, m, wp, lp);
+    };
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = "MirnBeneath";
+    RegisterClassA(&wc);
+    HWND beneath = CreateWindowExA(WS_EX_NOACTIVATE, "MirnBeneath", "", WS_POPUP | WS_VISIBLE, 250, 350, 400, 160,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+    HostPlayer player("1. Artist - Song - Winamp",
+                      Ini("Screen_x=300\r\nScreen_y=400\r\nScreen_w=300\r\nScreen_h=60\r\nWindow_style=2\r\n"
+                          "ClickThrough=1\r\n")
+                          .c_str());
+    ASSERT_EQ(player.Start(), 0);
+    HWND w = player.TitleWindow();
+    FramesFor(player, 300);
+    const POINT at = {350, 430};
+    auto expectClick = [&](bool passes) {
+        const int before = clicks;
+        EXPECT_EQ(WindowFromPoint(at), passes ? beneath : w);
+        MouseClick(at);
+        player.Pump(50);
+        EXPECT_EQ(clicks - before, passes ? 1 : 0);
+    };
+    const LONG kThrough = WS_EX_LAYERED | WS_EX_TRANSPARENT;
+    EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & kThrough, kThrough);
+    EXPECT_EQ(Alpha(w), 255);
+    expectClick(true);
+    PressCtrl(true);
+    FramesFor(player, 100);
+    expectClick(false);
+    PressCtrl(false);
+    FramesFor(player, 100);
+    expectClick(true);
+    // Ctrl elsewhere takes nothing. (Wine takes the keys' state back from X
+    // as the pointer enters a window: Ctrl is pressed once the pointer is there.)
+    MouseMoveTo({100, 100});
+    PressCtrl(true);
+    FramesFor(player, 100);
+    EXPECT_NE(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0);
+    EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & kThrough, kThrough);
+    PressCtrl(false);
+    // The menu, reached with Ctrl held: its last item turns it off.
+    MouseMoveTo(at);
+    PressCtrl(true);
+    FramesFor(player, 100);
+    EXPECT_EQ(WindowFromPoint(at), w) << "Ctrl held over it";
+    MouseClick(at, 1, true);
+    PressCtrl(false);
+    HWND menu = WaitForMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::vector<MenuItem> items = MenuItems(menu);
+    ASSERT_EQ(items.size(), 13u);
+    EXPECT_EQ(items[11].text, "Show");
+    EXPECT_EQ(items[12].text, "Click-through (hold Ctrl to reach it)");
+    EXPECT_TRUE(items[12].checked);
+    ClickMenuItem(menu, 12);
+    FramesFor(player, 100);
+    EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & kThrough, 0);
+    EXPECT_TRUE(HasLine(SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"), "ClickThrough=0"));
+    expectClick(false);
+    // The dialog: on again, and shown for 7 seconds on each change.
+    player.Configure([&] {
+        HWND dialog = WaitForDialog("configration - Title plugin");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SHOW_ALWAYS, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_CLICK_THROUGH, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        char seconds[16] = "";
+        GetDlgItemTextA(dialog, IDC_SHOW_SECONDS, seconds, sizeof seconds);
+        EXPECT_STREQ(seconds, "5");
+        SendDlgItemMessageA(dialog, IDC_SHOW_ALWAYS, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendDlgItemMessageA(dialog, IDC_SHOW_ON_CHANGE, BM_SETCHECK, BST_CHECKED, 0);
+        SetDlgItemTextA(dialog, IDC_SHOW_SECONDS, "7");
+        SendDlgItemMessageA(dialog, IDC_CLICK_THROUGH, BM_SETCHECK, BST_CHECKED, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    FramesFor(player, 300);
+    EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & kThrough, kThrough);
+    const std::vector<std::string> lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+    for (const char* line : {"ClickThrough=1", "Show=2", "ShowSeconds=7"}) EXPECT_TRUE(HasLine(lines, line)) << line;
+    expectClick(true);
+    player.Stop();
+    DestroyWindow(beneath);
+    UnregisterClassA("MirnBeneath", wc.hInstance);
 }
