@@ -94,6 +94,12 @@ bool ComposeTitle(const VisModule* module) {
     DisplayState& s = g_state;
     // Move and size messages arrive while the window is still being made.
     if (!TitleWindowLive() || !s.memDC) return true;
+    // While the user drags a border the old picture stands, cut to the
+    // window; the new one is composed once, at the end.
+    if (s.sizeLoop) {
+        s.composeAfterSizing = 1;
+        return true;
+    }
 
     // Fetched aside: an empty title must leave the last one standing.
     WCHAR fetched[kTitleLimit];

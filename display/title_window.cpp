@@ -139,6 +139,7 @@ int __cdecl VisInit(VisModule* module) {
     }
 
     s.titleWndDestroyed = 0;
+    s.sizeLoop = s.composeAfterSizing = 0;
     s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description, StyleTable[0].style,
                                  s.screenX, s.screenY, w, h, s.hostWnd, NULL, module->instance, NULL);
     if (!s.titleWnd) {
@@ -250,6 +251,16 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         RecordPlacement(window);
         // A player that does not answer now gets asked again on a frame.
         if (!ComposeTitle(NULL)) RequestRedraw();
+        return 0;
+    case WM_ENTERSIZEMOVE:
+        g_state.sizeLoop = 1;
+        return 0;
+    case WM_EXITSIZEMOVE:
+        g_state.sizeLoop = 0;
+        if (g_state.composeAfterSizing) {
+            g_state.composeAfterSizing = 0;
+            if (!ComposeTitle(NULL)) RequestRedraw();
+        }
         return 0;
     case WM_DISPLAYCHANGE:  // a monitor gone, a resolution lowered
         KeepReachable(window);

@@ -103,6 +103,10 @@ struct DisplayState {
     // Counts changes of the song the window shows: not a player setting
     // the same title again, nor a redraw of the same song's text.
     DWORD songChanges;
+
+    // the system's size loop: one composition when it ends, not one a step
+    int sizeLoop;            // between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE
+    int composeAfterSizing;  // a composition waits for the loop's end
 };
 
 extern DisplayState g_state;
