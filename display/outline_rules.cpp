@@ -2,6 +2,8 @@
 
 #include "display/marquee_rules.h"
 
+#include <cstring>
+
 int32_t OutlineWidth(int32_t level, int32_t height) {
     level = OutlineLevel(level);
     if (level == kOutlineNone) return 0;
@@ -12,6 +14,28 @@ int32_t OutlineWidth(int32_t level, int32_t height) {
 }
 
 static inline uint8_t Larger(uint8_t a, uint8_t b) { return a > b ? a : b; }
+
+// The larger of each of four bytes at once: top bit of `low` where a's low
+// seven bits are at least b's, of `atLeast` where a's byte is.
+static inline uint32_t Larger4(uint32_t a, uint32_t b) {
+    const uint32_t top = 0x80808080u;
+    const uint32_t low = ((a | top) - (b & ~top)) & top;
+    const uint32_t atLeast = ((a & ~b) | (~(a ^ b) & low)) & top;
+    return b ^ ((a ^ b) & ((atLeast >> 7) * 0xFFu));
+}
+
+// out[i] = the larger of a[i] and b[i], four at a time.
+static void LargerRun(uint8_t* out, const uint8_t* a, const uint8_t* b, int32_t count) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint32_t x, y;
+        memcpy(&x, a + i, 4);
+        memcpy(&y, b + i, 4);
+        x = Larger4(x, y);
+        memcpy(out + i, &x, 4);
+    }
+    for (; i < count; ++i) out[i] = Larger(a[i], b[i]);
+}
 
 // Up to this radius today's disc costs no more than the passes below.
 static const int32_t kExactDisc = 8;
@@ -63,11 +87,17 @@ static void WidenByDisc(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32
 struct Planes {
     uint8_t *cover, *wide, *fromStart, *toEnd;
     int32_t w, h;
+    int32_t scratchRows;  // of the running maxima's planes in use, over and over
 };
 
 // Row y of a plane, from column x0.
 static inline uint8_t* RowOf(uint8_t* plane, const Planes& p, int32_t y, int32_t x0) {
     return plane + static_cast<int64_t>(y) * p.w + x0;
+}
+
+// Row y of a plane of running maxima.
+static inline uint8_t* ScratchOf(uint8_t* plane, const Planes& p, int32_t y, int32_t x0) {
+    return plane + static_cast<int64_t>(y % p.scratchRows) * p.w + x0;
 }
 
 // x in 0..n-1 however far outside it is.
@@ -89,7 +119,7 @@ static void RowPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t
     if (k <= 0 || n <= 0) return;
     const int32_t L = 2 * k + 1;
     for (int32_t y = 0; y < p.h; ++y) {
-        uint8_t *wide = RowOf(p.wide, p, y, x0), *g = RowOf(p.fromStart, p, y, x0), *e = RowOf(p.toEnd, p, y, x0);
+        uint8_t *wide = RowOf(p.wide, p, y, x0), *g = ScratchOf(p.fromStart, p, 0, x0), *e = ScratchOf(p.toEnd, p, 0, x0);
         if (cyclic && L >= n) {  // every point sees the whole ring
             uint8_t m = 0;
             for (int32_t i = 0; i < n; ++i) m = Larger(m, wide[i]);
@@ -100,11 +130,12 @@ static void RowPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t
             g[i] = b ? Larger(wide[i], g[i - 1]) : wide[i];
         for (int32_t i = n - 1, b = (n - 1) % L; i >= 0; --i, b = b ? b - 1 : L - 1)
             e[i] = i + 1 < n && b != L - 1 ? Larger(wide[i], e[i + 1]) : wide[i];
+        // The windows inside the row at once, then those reaching past an end.
+        if (n > 2 * k) LargerRun(wide + k, e, g + 2 * k, n - 2 * k);
         for (int32_t i = 0; i < n; ++i) {
+            if (i == k && n > 2 * k) i = n - k;
             const int32_t s = i - k, t = i + k;
-            if (s >= 0 && t < n)
-                wide[i] = Larger(e[s], g[t]);
-            else if (!cyclic)
+            if (!cyclic)
                 wide[i] = SpanMax(e[s < 0 ? 0 : s], g[t >= n ? n - 1 : t], s < 0 ? 0 : s, t >= n ? n - 1 : t, L, s < 0,
                                   t >= n);
             else if (s < 0)  // round the seam: s..n-1 and 0..t
@@ -121,7 +152,7 @@ static void RowPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t
 static void RunFrom(uint8_t* __restrict run, const uint8_t* __restrict wide, const uint8_t* __restrict other, int32_t n,
                     int32_t dx, bool cyclic) {
     const int32_t lo = dx < 0 ? -dx : 0, hi = dx > 0 ? n - dx : n;  // columns whose point is inside
-    for (int32_t i = lo; i < hi; ++i) run[i] = Larger(wide[i], other[i + dx]);
+    if (lo < hi) LargerRun(run + lo, wide + lo, other + lo + dx, hi - lo);
     for (int32_t i = 0; i < n; ++i) {
         if (i == lo && lo < hi) i = hi;
         if (i >= n) break;
@@ -135,11 +166,11 @@ static void RunFrom(uint8_t* __restrict run, const uint8_t* __restrict wide, con
 static void Combine(uint8_t* __restrict out, const uint8_t* __restrict toEnd, const uint8_t* __restrict fromStart,
                     int32_t count, int mode) {
     if (mode == 1)
-        for (int32_t i = 0; i < count; ++i) out[i] = fromStart[i];
+        memcpy(out, fromStart, count);
     else if (mode == 2)
-        for (int32_t i = 0; i < count; ++i) out[i] = toEnd[i];
+        memcpy(out, toEnd, count);
     else
-        for (int32_t i = 0; i < count; ++i) out[i] = Larger(toEnd[i], fromStart[i]);
+        LargerRun(out, toEnd, fromStart, count);
 }
 
 // Running maxima along lines of direction (dx, dy), dy 1 or 2: the
@@ -150,8 +181,8 @@ static void SlantRow(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_
     const int32_t L = 2 * k + 1, step = dx < 0 ? -dx : dx;
     const int32_t t = y / dy, up = t < k ? t : k, downRows = (p.h - 1 - y) / dy, down = downRows < k ? downRows : k;
     uint8_t* wide = RowOf(p.wide, p, y, x0);
-    const uint8_t* toEnd = RowOf(p.toEnd, p, y - up * dy, x0);
-    const uint8_t* fromStart = RowOf(p.fromStart, p, y + down * dy, x0);
+    const uint8_t* toEnd = ScratchOf(p.toEnd, p, y - up * dy, x0);
+    const uint8_t* fromStart = ScratchOf(p.fromStart, p, y + down * dy, x0);
     // Columns whose window stays on the segment: one rule for the row.
     int32_t lo = 0, hi = n;
     if (!cyclic) {
@@ -191,39 +222,45 @@ static void SlantRow(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_
         const int32_t behind = dx > 0 ? left : right, before = dx > 0 ? right : left;
         if (behind < back) back = behind;
         if (before < ahead) ahead = before;
-        wide[i] = SpanMax(RowOf(p.toEnd, p, y - back * dy, x0)[i - back * dx],
-                          RowOf(p.fromStart, p, y + ahead * dy, x0)[i + ahead * dx], t - back, t + ahead, L, back < k,
+        wide[i] = SpanMax(ScratchOf(p.toEnd, p, y - back * dy, x0)[i - back * dx],
+                          ScratchOf(p.fromStart, p, y + ahead * dy, x0)[i + ahead * dx], t - back, t + ahead, L, back < k,
                           ahead < k);
     }
 }
 
 // Running maxima of 2k + 1 points along lines of direction (dx, dy), dy 1
-// or 2, over columns x0..x0+n-1; `cyclic` wraps the columns. Worked row by
-// row, as a line's index is y / dy and its blocks start on the same rows:
-// maxima from each block's start downwards, then to its end upwards, each
-// row's window taken as soon as the highest row it reaches has them.
-static void SlantPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t dx, int32_t dy, int32_t k) {
+// or 2, over columns x0..x0+n-1; `cyclic` wraps the columns. A line's index
+// is y / dy, so its blocks of L points span the same L * dy rows for every
+// line: block by block, maxima from the block's start downwards and to its
+// end upwards, then the windows of every row whose lowest point is in the
+// block. A window reaches back into the previous block at most, so the
+// maxima of two blocks are kept, in turn: they stay in the cache.
+static void SlantPass(Planes p, int32_t x0, int32_t n, bool cyclic, int32_t dx, int32_t dy, int32_t k) {
     if (k <= 0 || n <= 0) return;
-    const int32_t L = 2 * k + 1;
-    for (int32_t y = 0; y < p.h; ++y) {
-        uint8_t *run = RowOf(p.fromStart, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
-        if (y >= dy && (y / dy) % L != 0)
-            RunFrom(run, wide, run - static_cast<int64_t>(dy) * p.w, n, -dx, cyclic);
-        else
-            for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
-    }
-    for (int32_t y = p.h - 1; y >= 0; --y) {
-        uint8_t *run = RowOf(p.toEnd, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
-        if (y + dy < p.h && (y / dy + 1) % L != 0)
-            RunFrom(run, wide, run + static_cast<int64_t>(dy) * p.w, n, dx, cyclic);
-        else
-            for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
-        // Row y is the highest a full window k points further down reaches,
-        // and the top of the shorter windows of its line's first k points.
-        if (y + static_cast<int64_t>(k) * dy < p.h) SlantRow(p, x0, n, cyclic, dx, dy, k, y + k * dy);
-        if (y < dy)
-            for (int32_t first = y; first < p.h && first / dy < k; first += dy)
-                SlantRow(p, x0, n, cyclic, dx, dy, k, first);
+    const int32_t block = (2 * k + 1) * dy;
+    p.scratchRows = 2 * block < p.h ? 2 * block : p.h;
+    int32_t next = 0;  // the next row whose window is taken
+    for (int32_t top = 0; top < p.h; top += block) {
+        const int32_t end = p.h - top > block ? top + block : p.h;
+        for (int32_t y = top; y < end; ++y) {
+            uint8_t *run = ScratchOf(p.fromStart, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
+            if (y - dy >= top)
+                RunFrom(run, wide, ScratchOf(p.fromStart, p, y - dy, x0), n, -dx, cyclic);
+            else
+                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+        }
+        for (int32_t y = end - 1; y >= top; --y) {
+            uint8_t *run = ScratchOf(p.toEnd, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
+            if (y + dy < end)
+                RunFrom(run, wide, ScratchOf(p.toEnd, p, y + dy, x0), n, dx, cyclic);
+            else
+                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+        }
+        for (; next < p.h; ++next) {
+            const int32_t below = (p.h - 1 - next) / dy;
+            if (next + (below < k ? below : k) * dy >= end) break;
+            SlantRow(p, x0, n, cyclic, dx, dy, k, next);
+        }
     }
 }
 
@@ -272,7 +309,7 @@ void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t r
     // Byte i is in pixel i / 4, already read.
     uint8_t* const bytes = reinterpret_cast<uint8_t*>(pixels);
     for (int64_t i = 0; i < count; ++i) bytes[i] = MaskCoverage(pixels[i]);
-    const Planes p = {bytes, bytes + count, bytes + 2 * count, bytes + 3 * count, w, h};
+    const Planes p = {bytes, bytes + count, bytes + 2 * count, bytes + 3 * count, w, h, h};
     for (int64_t i = 0; i < count; ++i) p.wide[i] = p.cover[i];
     // Columns past the ring (none in a composition, where the ring fills
     // the surface) see every column; the ring's columns only the ring, round.
