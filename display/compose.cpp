@@ -99,6 +99,12 @@ void DropSurface() {
 // marquee keeps its place, cut to the new width, and its stand.
 static bool ShowText(const WCHAR* shown, bool keepMarquee) {
     DisplayState& s = g_state;
+    // While the user drags a border the old picture stands, cut to the
+    // window; the new one is composed once, at the end.
+    if (s.sizeLoop) {
+        s.composeAfterSizing = 1;
+        return true;
+    }
     RECT client;
     GetClientRect(s.titleWnd, &client);
     const int h = client.bottom;

@@ -2,6 +2,8 @@
 
 #include "display/marquee_rules.h"
 
+#include <cstring>
+
 int32_t OutlineWidth(int32_t level, int32_t height) {
     level = OutlineLevel(level);
     if (level == kOutlineNone) return 0;
@@ -11,22 +13,44 @@ int32_t OutlineWidth(int32_t level, int32_t height) {
     return r > kMaxOutlineWidth ? kMaxOutlineWidth : static_cast<int32_t>(r);
 }
 
-void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring) {
-    if (w <= 0 || h <= 0) return;
-    if (ring > w) ring = w;
-    if (r < 0) r = 0;
-    if (r > kMaxOutlineWidth) r = kMaxOutlineWidth;
-    const int64_t count = static_cast<int64_t>(w) * h;
-    for (int64_t i = 0; i < count; ++i) pixels[i] = MaskCoverage(pixels[i]);
+static inline uint8_t Larger(uint8_t a, uint8_t b) { return a > b ? a : b; }
+
+// The larger of each of four bytes at once: top bit of `low` where a's low
+// seven bits are at least b's, of `atLeast` where a's byte is.
+static inline uint32_t Larger4(uint32_t a, uint32_t b) {
+    const uint32_t top = 0x80808080u;
+    const uint32_t low = ((a | top) - (b & ~top)) & top;
+    const uint32_t atLeast = ((a & ~b) | (~(a ^ b) & low)) & top;
+    return b ^ ((a ^ b) & ((atLeast >> 7) * 0xFFu));
+}
+
+// out[i] = the larger of a[i] and b[i], four at a time.
+static void LargerRun(uint8_t* out, const uint8_t* a, const uint8_t* b, int32_t count) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint32_t x, y;
+        memcpy(&x, a + i, 4);
+        memcpy(&y, b + i, 4);
+        x = Larger4(x, y);
+        memcpy(out + i, &x, 4);
+    }
+    for (; i < count; ++i) out[i] = Larger(a[i], b[i]);
+}
+
+// Up to this radius today's disc costs no more than the passes below.
+static const int32_t kExactDisc = 8;
+
+// The disc itself, at w * h * r steps: only for radii up to kExactDisc.
+static void WidenByDisc(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring) {
     // Half-width of the disc's row at each vertical distance.
-    int32_t half[kMaxOutlineWidth + 1];
+    int32_t half[kExactDisc + 1];
     for (int32_t dy = 0, x = r; dy <= r; ++dy) {
         while (x > 0 && x * x + dy * dy > r * r) --x;
         half[dy] = x;
     }
     // Each source pixel's row maxima of widths 0..r spread to the rows within
-    // r above and below: w * h * r steps, not the disc's area.
-    uint8_t across[kMaxOutlineWidth + 1];
+    // r above and below.
+    uint8_t across[kExactDisc + 1];
     for (int32_t y = 0; y < h; ++y) {
         const uint32_t* row = pixels + static_cast<int64_t>(y) * w;
         for (int32_t x = 0; x < w; ++x) {
@@ -49,10 +73,260 @@ void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t r
                 if (ty < 0 || ty >= h) continue;
                 uint32_t& p = pixels[static_cast<int64_t>(ty) * w + x];
                 const uint32_t v = across[half[dy < 0 ? -dy : dy]];
-                if (v > ((p >> 8) & 0xFF)) p = (p & 0xFFu) | (v << 8);
+                if (v > ((p >> 8) & 0xFF)) p = (p & 0xFFFF00FFu) | (v << 8);
             }
         }
     }
+}
+
+// Beyond kExactDisc the widening works on byte planes laid over the
+// pixels' own memory (four bytes a pixel, four planes of w x h): the
+// coverage, the widening so far, and each line's running maxima from its
+// block's start and to its block's end. Every pass reads and writes bytes
+// in rows, a quarter of the memory of whole pixels.
+struct Planes {
+    uint8_t *cover, *wide, *fromStart, *toEnd;
+    int32_t w, h;
+    int32_t scratchRows;  // of the running maxima's planes in use, over and over
+};
+
+// Row y of a plane, from column x0.
+static inline uint8_t* RowOf(uint8_t* plane, const Planes& p, int32_t y, int32_t x0) {
+    return plane + static_cast<int64_t>(y) * p.w + x0;
+}
+
+// Row y of a plane of running maxima.
+static inline uint8_t* ScratchOf(uint8_t* plane, const Planes& p, int32_t y, int32_t x0) {
+    return plane + static_cast<int64_t>(y % p.scratchRows) * p.w + x0;
+}
+
+// x in 0..n-1 however far outside it is.
+static inline int32_t Wrap(int32_t x, int32_t n) { return ((x % n) + n) % n; }
+
+// The largest of a line's points s..e (indices along it, in blocks of L,
+// at most L apart) from their running maxima: `sClipped` when s is the
+// line's first point, `eClipped` when e is its last.
+static inline uint8_t SpanMax(uint8_t toEndAtS, uint8_t fromStartAtE, int32_t s, int32_t e, int32_t L, bool sClipped,
+                              bool eClipped) {
+    if ((sClipped || eClipped) && s / L == e / L) return sClipped ? fromStartAtE : toEndAtS;
+    return Larger(toEndAtS, fromStartAtE);
+}
+
+// Running maxima of 2k + 1 points along each row of columns x0..x0+n-1
+// (van Herk / Gil-Werman: three sweeps whatever k); `cyclic` joins the
+// segment's ends.
+static void RowPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t k) {
+    if (k <= 0 || n <= 0) return;
+    const int32_t L = 2 * k + 1;
+    for (int32_t y = 0; y < p.h; ++y) {
+        uint8_t *wide = RowOf(p.wide, p, y, x0), *g = ScratchOf(p.fromStart, p, 0, x0), *e = ScratchOf(p.toEnd, p, 0, x0);
+        if (cyclic && L >= n) {  // every point sees the whole ring
+            uint8_t m = 0;
+            for (int32_t i = 0; i < n; ++i) m = Larger(m, wide[i]);
+            for (int32_t i = 0; i < n; ++i) wide[i] = m;
+            continue;
+        }
+        for (int32_t i = 0, b = 0; i < n; ++i, b = b + 1 == L ? 0 : b + 1)
+            g[i] = b ? Larger(wide[i], g[i - 1]) : wide[i];
+        for (int32_t i = n - 1, b = (n - 1) % L; i >= 0; --i, b = b ? b - 1 : L - 1)
+            e[i] = i + 1 < n && b != L - 1 ? Larger(wide[i], e[i + 1]) : wide[i];
+        // The windows inside the row at once, then those reaching past an end.
+        if (n > 2 * k) LargerRun(wide + k, e, g + 2 * k, n - 2 * k);
+        for (int32_t i = 0; i < n; ++i) {
+            if (i == k && n > 2 * k) i = n - k;
+            const int32_t s = i - k, t = i + k;
+            if (!cyclic)
+                wide[i] = SpanMax(e[s < 0 ? 0 : s], g[t >= n ? n - 1 : t], s < 0 ? 0 : s, t >= n ? n - 1 : t, L, s < 0,
+                                  t >= n);
+            else if (s < 0)  // round the seam: s..n-1 and 0..t
+                wide[i] = Larger(SpanMax(e[s + n], g[n - 1], s + n, n - 1, L, false, true), g[t]);
+            else
+                wide[i] = Larger(SpanMax(e[s], g[n - 1], s, n - 1, L, false, true), g[t - n]);
+        }
+    }
+}
+
+// One row's running maxima `run` from its widening and the line's next
+// (or previous) point's in `other`, at column i + dx there; a column off a
+// segment that is not cyclic has none.
+static void RunFrom(uint8_t* __restrict run, const uint8_t* __restrict wide, const uint8_t* __restrict other, int32_t n,
+                    int32_t dx, bool cyclic) {
+    const int32_t lo = dx < 0 ? -dx : 0, hi = dx > 0 ? n - dx : n;  // columns whose point is inside
+    if (lo < hi) LargerRun(run + lo, wide + lo, other + lo + dx, hi - lo);
+    for (int32_t i = 0; i < n; ++i) {
+        if (i == lo && lo < hi) i = hi;
+        if (i >= n) break;
+        run[i] = cyclic ? Larger(wide[i], other[Wrap(i + dx, n)]) : wide[i];
+    }
+}
+
+// A run of a row's window maxima: the larger of the maxima to the block's
+// end at its start and from the block's start at its end (`mode` 0), or
+// one of them where the window lies in one block at a line's end (1, 2).
+static void Combine(uint8_t* __restrict out, const uint8_t* __restrict toEnd, const uint8_t* __restrict fromStart,
+                    int32_t count, int mode) {
+    if (mode == 1)
+        memcpy(out, fromStart, count);
+    else if (mode == 2)
+        memcpy(out, toEnd, count);
+    else
+        LargerRun(out, toEnd, fromStart, count);
+}
+
+// Running maxima along lines of direction (dx, dy), dy 1 or 2: the
+// segment's columns x0..x0+n-1 at row y, once the rows its windows reach
+// have their maxima from each block's start and to its end.
+static void SlantRow(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t dx, int32_t dy, int32_t k,
+                     int32_t y) {
+    const int32_t L = 2 * k + 1, step = dx < 0 ? -dx : dx;
+    const int32_t t = y / dy, up = t < k ? t : k, downRows = (p.h - 1 - y) / dy, down = downRows < k ? downRows : k;
+    uint8_t* wide = RowOf(p.wide, p, y, x0);
+    const uint8_t* toEnd = ScratchOf(p.toEnd, p, y - up * dy, x0);
+    const uint8_t* fromStart = ScratchOf(p.fromStart, p, y + down * dy, x0);
+    // Columns whose window stays on the segment: one rule for the row.
+    int32_t lo = 0, hi = n;
+    if (!cyclic) {
+        const int32_t reach = (up > down ? up : down) * step;
+        lo = reach < n ? reach : n;
+        hi = n - reach > lo ? n - reach : lo;
+    }
+    const int32_t sOff = cyclic ? Wrap(-up * dx, n) : -up * dx, eOff = cyclic ? Wrap(down * dx, n) : down * dx;
+    const bool sameBlock = (t - up) / L == (t + down) / L, sClipped = up < k, eClipped = down < k;
+    const int mode = sameBlock && (sClipped || eClipped) ? (sClipped ? 1 : 2) : 0;
+    if (!cyclic) {
+        Combine(wide + lo, toEnd + lo + sOff, fromStart + lo + eOff, hi - lo, mode);
+    } else {
+        // Up to three runs, in each of which neither end wraps or both do.
+        int32_t cutS = n - sOff, cutE = n - eOff;
+        if (cutS > cutE) {
+            const int32_t c = cutS;
+            cutS = cutE;
+            cutE = c;
+        }
+        const int32_t cuts[4] = {0, cutS, cutE, n};
+        for (int j = 0; j < 3; ++j) {
+            const int32_t from = cuts[j], count = cuts[j + 1] - from;
+            if (count <= 0) continue;
+            int32_t sx = from + sOff, ex = from + eOff;
+            sx -= sx >= n ? n : 0;
+            ex -= ex >= n ? n : 0;
+            Combine(wide + from, toEnd + sx, fromStart + ex, count, mode);
+        }
+    }
+    // Near a side of a segment that is not cyclic the line may leave it.
+    for (int32_t i = 0; i < n; ++i) {
+        if (i == lo && lo < hi) i = hi;
+        if (i >= n) break;
+        int32_t back = up, ahead = down;
+        const int32_t left = i / step, right = (n - 1 - i) / step;
+        const int32_t behind = dx > 0 ? left : right, before = dx > 0 ? right : left;
+        if (behind < back) back = behind;
+        if (before < ahead) ahead = before;
+        wide[i] = SpanMax(ScratchOf(p.toEnd, p, y - back * dy, x0)[i - back * dx],
+                          ScratchOf(p.fromStart, p, y + ahead * dy, x0)[i + ahead * dx], t - back, t + ahead, L, back < k,
+                          ahead < k);
+    }
+}
+
+// Running maxima of 2k + 1 points along lines of direction (dx, dy), dy 1
+// or 2, over columns x0..x0+n-1; `cyclic` wraps the columns. A line's index
+// is y / dy, so its blocks of L points span the same L * dy rows for every
+// line: block by block, maxima from the block's start downwards and to its
+// end upwards, then the windows of every row whose lowest point is in the
+// block. A window reaches back into the previous block at most, so the
+// maxima of two blocks are kept, in turn: they stay in the cache.
+static void SlantPass(Planes p, int32_t x0, int32_t n, bool cyclic, int32_t dx, int32_t dy, int32_t k) {
+    if (k <= 0 || n <= 0) return;
+    const int32_t block = (2 * k + 1) * dy;
+    p.scratchRows = 2 * block < p.h ? 2 * block : p.h;
+    int32_t next = 0;  // the next row whose window is taken
+    for (int32_t top = 0; top < p.h; top += block) {
+        const int32_t end = p.h - top > block ? top + block : p.h;
+        for (int32_t y = top; y < end; ++y) {
+            uint8_t *run = ScratchOf(p.fromStart, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
+            if (y - dy >= top)
+                RunFrom(run, wide, ScratchOf(p.fromStart, p, y - dy, x0), n, -dx, cyclic);
+            else
+                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+        }
+        for (int32_t y = end - 1; y >= top; --y) {
+            uint8_t *run = ScratchOf(p.toEnd, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
+            if (y + dy < end)
+                RunFrom(run, wide, ScratchOf(p.toEnd, p, y + dy, x0), n, dx, cyclic);
+            else
+                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+        }
+        for (; next < p.h; ++next) {
+            const int32_t below = (p.h - 1 - next) / dy;
+            if (next + (below < k ? below : k) * dy >= end) break;
+            SlantRow(p, x0, n, cyclic, dx, dy, k, next);
+        }
+    }
+}
+
+// The polygon's pieces for radius r: half-lengths of the row and column
+// segments, and steps of the diagonal and of the (2, 1)-family segments.
+// Their sum is a sixteen-sided polygon reaching r - 1 along the axes and,
+// with b + 2c and b + 3c rounded down from r (1 - 1/sqrt 2) and
+// r (3 - sqrt 5) / 2, about as far as the lattice disc along the diagonals
+// and the (2, 1) lines: between the discs of radius r - 1 and r + 1 up to
+// r = 67 (a thick outline 800 pixels high), within 2.5 % of r beyond.
+struct Pieces {
+    int32_t straight, diagonal, knight;
+};
+static Pieces PiecesFor(int32_t r) {
+    const int32_t p = r * 300 >> 10, q = r * 391 >> 10;  // in 1024ths
+    const int32_t knight = q - p, diagonal = p - 2 * knight;
+    return {r - 1 - 2 * diagonal - 6 * knight, diagonal, knight};
+}
+
+// Widening by the polygon over columns x0..x0+n-1: each piece a pass whose
+// cost does not depend on its length.
+static void WidenByPolygon(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t r) {
+    const Pieces pieces = PiecesFor(r);
+    RowPass(p, x0, n, cyclic, pieces.straight);
+    SlantPass(p, x0, n, cyclic, 0, 1, pieces.straight);
+    SlantPass(p, x0, n, cyclic, 1, 1, pieces.diagonal);
+    SlantPass(p, x0, n, cyclic, -1, 1, pieces.diagonal);
+    SlantPass(p, x0, n, cyclic, 2, 1, pieces.knight);
+    SlantPass(p, x0, n, cyclic, -2, 1, pieces.knight);
+    SlantPass(p, x0, n, cyclic, 1, 2, pieces.knight);
+    SlantPass(p, x0, n, cyclic, -1, 2, pieces.knight);
+}
+
+void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring) {
+    if (w <= 0 || h <= 0) return;
+    if (ring > w) ring = w;
+    if (ring < 0) ring = 0;
+    if (r < 0) r = 0;
+    if (r > kMaxOutlineWidth) r = kMaxOutlineWidth;
+    const int64_t count = static_cast<int64_t>(w) * h;
+    if (r <= kExactDisc) {
+        for (int64_t i = 0; i < count; ++i) pixels[i] = MaskCoverage(pixels[i]);
+        WidenByDisc(pixels, w, h, r, ring);
+        return;
+    }
+    // Byte i is in pixel i / 4, already read.
+    uint8_t* const bytes = reinterpret_cast<uint8_t*>(pixels);
+    for (int64_t i = 0; i < count; ++i) bytes[i] = MaskCoverage(pixels[i]);
+    const Planes p = {bytes, bytes + count, bytes + 2 * count, bytes + 3 * count, w, h, h};
+    for (int64_t i = 0; i < count; ++i) p.wide[i] = p.cover[i];
+    // Columns past the ring (none in a composition, where the ring fills
+    // the surface) see every column; the ring's columns only the ring, round.
+    if (ring < w) WidenByPolygon(p, 0, w, false, r);
+    if (ring > 0) {
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < ring; ++x) RowOf(p.wide, p, y, 0)[x] = RowOf(p.cover, p, y, 0)[x];
+        WidenByPolygon(p, 0, ring, true, r);
+    }
+    // Back to pixels: pairs in the last half, then each pixel from its pair,
+    // which lies at or past the pixel's own bytes.
+    uint8_t* const pairs = bytes + 2 * count;
+    for (int64_t i = 0; i < count; ++i) {
+        pairs[2 * i] = p.cover[i];
+        pairs[2 * i + 1] = p.wide[i];
+    }
+    for (int64_t i = 0; i < count; ++i) pixels[i] = pairs[2 * i] | static_cast<uint32_t>(pairs[2 * i + 1]) << 8;
 }
 
 // 0..255*255 scaled to 0..255, rounded; monotonic, so a colour channel

@@ -25,9 +25,14 @@ inline uint8_t MaskCoverage(uint32_t pixel) {
 
 // In place over w x h pixels of a white-on-black mask: byte 0 of each pixel
 // becomes the text's coverage, byte 1 its widening by a disc of radius r
-// (the largest coverage within r pixels), bytes 2 and 3 zero. With `ring`
-// > 0 the first `ring` columns are a marquee's ring: the widening wraps round
-// it, so the first glyph's outline shows at the seam.
+// (the largest coverage within r pixels), bytes 2 and 3 zero. Up to r = 8
+// the disc is exact; beyond, a sixteen-sided polygon within a pixel of it
+// (up to r = 67), at a cost that does not grow with r; only along the
+// surface's edges, where the text comes within r of them, it may fall short
+// (by up to r / 11 along the first and last rows, r / 4 along the sides of
+// a surface that is not a ring). With `ring` > 0 the first `ring`
+// columns are a marquee's ring: the widening wraps round it, so the first
+// glyph's outline shows at the seam. No memory but the pixels' own.
 void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t ring = 0);
 
 // One pixel from text coverage over outline coverage: opaque over `bk`, or

@@ -19,6 +19,7 @@ void StartShow() {
     s.mouseTaken = 0;
     s.layerKind = kLayerNone;
     s.layerStyle = 0;
+    s.stateSeen = kPlayUnknown;
     s.stateAsked = TickMs() - kStateEveryMs;
     s.songsSeen = s.songChanges - 1;  // the first title counts as a change
 }
@@ -93,13 +94,13 @@ bool ShowFrame(bool asked) {
     if (!TitleWindowLive()) return true;
     HWND window = s.titleWnd;
     FollowCtrl(window);
-    bool started = false;
     if (s.show && (asked || now - s.stateAsked >= kStateEveryMs)) {
         s.stateAsked = now;
-        const LONG was = s.playState;
         AskPlayState();
-        started = s.playState == kPlaying && was != kPlaying && was != kPlayUnknown;
     }
+    // The state moves with compositions too: playback starting is seen here.
+    const bool started = s.playState == kPlaying && s.stateSeen != kPlaying && s.stateSeen != kPlayUnknown;
+    s.stateSeen = s.playState;
     const bool changed = s.songChanges != s.songsSeen;
     s.songsSeen = s.songChanges;
     const ShowInput in = {now, s.show, s.showSeconds, s.playState != kPaused && s.playState != kStopped, changed,

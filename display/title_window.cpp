@@ -143,6 +143,7 @@ int __cdecl VisInit(VisModule* module) {
 
     s.titleWndDestroyed = 0;
     s.madeTopMost = 0;
+    s.sizeLoop = s.composeAfterSizing = 0;
     StartShow();
     // A window that shows only at times starts hidden; the frames show it.
     s.titleWnd = CreateWindowExA(StyleTable[0].exStyle, kClassName, module->description,
@@ -264,7 +265,20 @@ LRESULT CALLBACK TitleWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SIZE:
         RecordPlacement(window);
         // A player that does not answer now gets asked again on a frame.
-        if (!ComposeTitle(NULL)) RequestRedraw();
+        if (g_state.sizeLoop)
+            g_state.composeAfterSizing = 1;
+        else if (!ComposeTitle(NULL))
+            RequestRedraw();
+        return 0;
+    case WM_ENTERSIZEMOVE:
+        g_state.sizeLoop = 1;
+        return 0;
+    case WM_EXITSIZEMOVE:
+        g_state.sizeLoop = 0;
+        if (g_state.composeAfterSizing) {
+            g_state.composeAfterSizing = 0;
+            if (!ComposeTitle(NULL)) RequestRedraw();
+        }
         return 0;
     case WM_DISPLAYCHANGE:  // a monitor gone, a resolution lowered
         KeepReachable(window);

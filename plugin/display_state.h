@@ -204,9 +204,14 @@ struct DisplayState {
     int windowAlpha;   // 255 but while fading or hidden
     int layerKind;     // how the window is layered: kLayerNone, kLayerAlpha or kLayerUpdated
     DWORD layerStyle;  // its WS_EX_LAYERED and WS_EX_TRANSPARENT as last set
+    LONG stateSeen;    // playState as the frames last saw it
     DWORD stateAsked;  // when the player was last asked
     DWORD songsSeen;   // songChanges as the frames last saw it
     ShowRun showRun;
+
+    // the system's size loop: one composition when it ends, not one a step
+    int sizeLoop;            // between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE
+    int composeAfterSizing;  // a composition waits for the loop's end
 };
 
 extern DisplayState g_state;

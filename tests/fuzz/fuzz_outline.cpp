@@ -1,6 +1,7 @@
 // The outline's pixel rules over any small mask, radius and colours: the
-// widening never lowers coverage, composed pixels stay premultiplied, and a
-// ring slice only ever copies surface pixels or clear ones.
+// widening never lowers coverage nor passes the brightest, composed pixels
+// stay premultiplied, and a ring slice only ever copies surface pixels or
+// clear ones.
 #include "display/outline_rules.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -15,8 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t i = 0; i < w * h; ++i) mask[i] = px[i] = in.Take<uint32_t>();
 
     MaskToCoverage(px, w, h, r, ringW);
+    uint32_t brightest = 0;
+    for (int32_t i = 0; i < w * h; ++i)
+        if (MaskCoverage(mask[i]) > brightest) brightest = MaskCoverage(mask[i]);
     for (int32_t i = 0; i < w * h; ++i) {
         FUZZ_CHECK((px[i] & 0xFF) == MaskCoverage(mask[i]));
+        FUZZ_CHECK(((px[i] >> 8) & 0xFF) <= brightest);
         FUZZ_CHECK(((px[i] >> 8) & 0xFF) >= (r >= 0 ? (px[i] & 0xFF) : 0));
         FUZZ_CHECK(px[i] >> 16 == 0);
     }

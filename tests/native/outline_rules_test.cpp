@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "display/marquee_rules.h"
@@ -62,6 +65,86 @@ TEST(Outline, CoverageAndItsWideningByADisc) {
         EXPECT_EQ(at & 0xFF, row.text);
         EXPECT_EQ((at >> 8) & 0xFF, row.outline);
         EXPECT_EQ(at >> 16, 0u);
+    }
+}
+
+// Today's widening by the disc, as it was before the passes: each source
+// pixel's row maxima spread to the rows within r, the ring's columns
+// wrapping round it. Kept here only to compare with.
+std::vector<uint8_t> DiscWidening(const std::vector<uint8_t>& cover, int w, int h, int r, int ring) {
+    std::vector<uint8_t> out(cover);
+    if (r < 0) return out;
+    std::vector<int> half(r + 1);
+    for (int dy = 0, x = r; dy <= r; ++dy) {
+        while (x > 0 && x * x + dy * dy > r * r) --x;
+        half[dy] = x;
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::vector<uint8_t> across(r + 1);
+            uint8_t m = cover[y * w + x];
+            across[0] = m;
+            for (int k = 1; k <= r; ++k) {
+                int left = x - k, right = x + k;
+                if (x < ring) left = (left % ring + ring) % ring, right %= ring;
+                if (left >= 0) m = std::max(m, cover[y * w + left]);
+                if (right < w) m = std::max(m, cover[y * w + right]);
+                across[k] = m;
+            }
+            for (int dy = -r; dy <= r; ++dy)
+                if (y + dy >= 0 && y + dy < h) {
+                    uint8_t& o = out[(y + dy) * w + x];
+                    o = std::max(o, across[half[std::abs(dy)]]);
+                }
+        }
+    return out;
+}
+
+// The widening against the disc: exactly it up to radius 8, beyond (where
+// its cost no longer grows with r) between the discs of r - 1 and r + 1.
+TEST(Outline, WideningWithinAPixelOfTheDisc) {
+    struct Row {
+        const char* label;
+        int r, w, h, ring;
+        std::vector<std::pair<int, int>> lit;  // grey levels at (x, y), in turn 255, 128, 40
+        int slack = 0;                          // pixels the widening may fall short of r - 1
+    } rows[] = {
+        {"thin at the default height", 2, 30, 20, 0, {{10, 10}, {11, 10}, {20, 5}}},
+        {"thick at the default height", 4, 30, 20, 0, {{10, 10}, {11, 12}, {25, 15}}},
+        {"the largest exact disc", 8, 40, 40, 0, {{20, 20}}},
+        {"the first polygon", 9, 40, 40, 0, {{20, 20}, {22, 21}}},
+        {"thin at 300 pixels", 13, 60, 60, 0, {{30, 30}, {31, 30}, {45, 40}}},
+        {"thin at 540 pixels", 23, 80, 80, 0, {{40, 40}, {42, 45}}},
+        {"thick at 540 pixels", 46, 140, 140, 0, {{70, 70}, {75, 72}, {60, 80}}},
+        {"thick at 800 pixels", 67, 180, 180, 0, {{90, 90}}},
+        {"round the ring's seam", 23, 60, 80, 60, {{2, 40}, {58, 30}, {30, 50}}},
+        {"round a ring narrower than the disc", 23, 30, 80, 30, {{2, 40}}},
+        {"a ring narrower than the mask", 12, 60, 40, 45, {{2, 20}, {40, 20}}},
+        {"text on the top row", 46, 140, 60, 0, {{70, 0}}, 4},
+        {"text on the bottom row and a side", 23, 80, 40, 0, {{0, 39}}, 5},
+    };
+    const uint8_t levels[] = {255, 128, 40};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::vector<uint32_t> px(row.w * row.h, 0xFF000000u);
+        std::vector<uint8_t> cover(px.size(), 0);
+        for (size_t i = 0; i < row.lit.size(); ++i) {
+            const int at = row.lit[i].second * row.w + row.lit[i].first;
+            cover[at] = levels[i % 3];
+            px[at] = 0x010101u * levels[i % 3];
+        }
+        MaskToCoverage(px.data(), row.w, row.h, row.r, row.ring);
+        const int ring = row.ring;
+        const auto exact = DiscWidening(cover, row.w, row.h, row.r, ring);
+        const auto inner = DiscWidening(cover, row.w, row.h, row.r - 1 - row.slack, ring);
+        const auto outer = DiscWidening(cover, row.w, row.h, row.r + 1, ring);
+        int wrong = 0;
+        for (size_t i = 0; i < px.size(); ++i) {
+            const uint8_t text = px[i] & 0xFF, outline = (px[i] >> 8) & 0xFF;
+            if (text != cover[i] || px[i] >> 16 != 0) ++wrong;
+            if (row.r <= 8 ? outline != exact[i] : outline < inner[i] || outline > outer[i]) ++wrong;
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 

@@ -532,6 +532,16 @@ TEST_F(Composition, SameTitleAgainKeepsThePictureAndTheMarquee) {
         {"that colour again", [] {}, false},
         {"a new scroll step in the file", [&] { fileWith("Color=16777215", "Color=65280\r\nScroll_Step=3"); }, true},
         {"a new size", [&] { player.OnDisplay([] { SetWindowPos(g_state.titleWnd, nullptr, 0, 0, 220, 30, SWP_NOMOVE | SWP_NOZORDER); }); }, true},
+        // A border dragged: the system's loop sends every step's WM_SIZE.
+        {"sizes within the system's size loop", [&] { player.OnDisplay([] {
+             SendMessageA(g_state.titleWnd, WM_ENTERSIZEMOVE, 0, 0);
+             for (int w = 230; w <= 260; w += 10) SetWindowPos(g_state.titleWnd, nullptr, 0, 0, w, 34, SWP_NOMOVE | SWP_NOZORDER);
+             EXPECT_EQ(g_state.screenW, 260) << "resized"; }); }, false},
+        {"the size loop's end", [&] { player.OnDisplay([] { SendMessageA(g_state.titleWnd, WM_EXITSIZEMOVE, 0, 0); }); }, true},
+        {"a move loop without a size", [&] { player.OnDisplay([] {
+             SendMessageA(g_state.titleWnd, WM_ENTERSIZEMOVE, 0, 0);
+             SetWindowPos(g_state.titleWnd, nullptr, 120, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+             SendMessageA(g_state.titleWnd, WM_EXITSIZEMOVE, 0, 0); }); }, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -115,16 +115,11 @@ HANDLE HoldReadOnlyFor(const std::string& path, int ms) {
         delete hold;
         return nullptr;
     }
-    return CreateThread(
-        nullptr, 0,
-        [](void* arg) -> DWORD {
-            Hold* h = (Hold*)arg;
-            Sleep(h->ms);
-            CloseHandle(h->file);
-            delete h;
-            return 0;
-        },
-        hold, 0, nullptr);
+    return StartThread([hold] {
+        Sleep(hold->ms);
+        CloseHandle(hold->file);
+        delete hold;
+    });
 }
 
 // ---- the per-user settings copy ----
@@ -349,16 +344,17 @@ DWORD WINAPI HostPlayer::DisplayMain(void* arg) {
     }
 }
 
+// A named procedure: a lambda converts only to the default calling
+// convention, which is not the thread procedure's on 32-bit Windows.
+static DWORD WINAPI RunWork(void* arg) {
+    auto* work = (std::function<void()>*)arg;
+    (*work)();
+    delete work;
+    return 0;
+}
+
 HANDLE StartThread(const std::function<void()>& work) {
-    return CreateThread(
-        nullptr, 0,
-        [](void* arg) -> DWORD {
-            auto* w = (std::function<void()>*)arg;
-            (*w)();
-            delete w;
-            return 0;
-        },
-        new std::function<void()>(work), 0, nullptr);
+    return CreateThread(nullptr, 0, RunWork, new std::function<void()>(work), 0, nullptr);
 }
 
 void JoinPumping(HANDLE thread) {

@@ -1402,13 +1402,16 @@ TEST(TitleWindow, ShowForAFewSecondsOnEachChange) {
 // Clicks pass to the window beneath; Ctrl held over the title takes them back
 // until it is released; the menu item and the dialog's check box turn it off
 // and on; the dialog sets when the window shows.
+int g_beneathClicks = 0;
+LRESULT CALLBACK BeneathProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_LBUTTONDOWN) ++g_beneathClicks;
+    return DefWindowProcA(h, m, wp, lp);
+}
+
 TEST(TitleWindow, ClickThroughAndTheWaysBack) {
-    static int clicks = 0;
+    int& clicks = g_beneathClicks;
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_LBUTTONDOWN) ++clicks;
-        return DefWindowProcA(h, m, wp, lp);
-    };
+    wc.lpfnWndProc = BeneathProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
     wc.lpszClassName = "MirnBeneath";
