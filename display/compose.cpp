@@ -2,6 +2,7 @@
 #include "display/display.h"
 #include "display/title_rules.h"
 #include "display/marquee_rules.h"
+#include "display/outline_rules.h"
 #include "plugin/display_state.h"
 #include "settings/settings.h"
 
@@ -47,6 +48,9 @@ static PictureKey KeyOf(const FontSpec& font, const RECT& client) {
     k.transparent = s.transparent;
     k.outline = s.outline;
     k.outlineColor = s.outlineColor;
+    k.scrollMode = s.scrollMode;
+    k.scrollPause = s.scrollPause;
+    k.fadeEdges = s.fadeEdges;
     return k;
 }
 
@@ -165,10 +169,12 @@ bool ComposeTitle(const VisModule* module) {
     }
 
     s.scrollOffset = 0;
+    // Back and forth the text's end, outline included, stops at the client's right edge.
+    s.scrollTravel = measured.cx + OutlineWidth(s.outline, h) - client.right;
     HDC windowDC = GetDC(s.titleWnd);
     PresentSurface(windowDC, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, windowDC);
-    s.scrollClock = TickMs() + kStandMs;
+    s.scrollClock = TickMs() + (DWORD)PauseInRange(s.scrollPause);
     // A clipped picture is tried again in full by the next request.
     s.picture = key;
     s.pictureShown = whole ? 1 : 0;

@@ -9,11 +9,81 @@ bool AdvanceMarquee(const MarqueeInput& in, int32_t* offset, uint32_t* clock) {
     const int64_t next = int64_t(*offset) + int64_t(in.step) * steps;
     if (next >= in.ringWidth) {
         *offset = 0;
-        *clock += kStandMs;
+        *clock += static_cast<uint32_t>(PauseInRange(in.pause));
     } else {
         *offset = static_cast<int32_t>(next);
     }
     return true;
+}
+
+// Position within one cycle, `e` ms past the start of its run out.
+static int32_t BounceAt(int64_t e, int64_t run, int64_t pause, int32_t interval, int32_t step, int32_t travel) {
+    if (e < 0) return 0;
+    if (e <= run) {
+        const int64_t moved = (e / interval) * step;
+        return moved < travel ? static_cast<int32_t>(moved) : travel;
+    }
+    if (e < run + pause) return travel;
+    e -= run + pause;
+    if (e >= run) return 0;
+    const int64_t back = travel - (e / interval) * step;
+    return back > 0 ? static_cast<int32_t>(back) : 0;
+}
+
+bool BounceMarquee(const MarqueeInput& in, int32_t* offset, uint32_t* clock) {
+    if (in.interval <= 0 || in.step <= 0 || in.travel <= 0) return false;
+    const int64_t steps = (int64_t(in.travel) + in.step - 1) / in.step;
+    const int64_t run = steps * in.interval, pause = PauseInRange(in.pause);
+    const int64_t cycle = 2 * run + 2 * pause;
+    int64_t e = static_cast<int32_t>(in.now - *clock);  // signed across the wrap
+    if (e >= cycle) {
+        const int64_t whole = e / cycle;
+        *clock += static_cast<uint32_t>(whole * cycle);
+        e -= whole * cycle;
+    }
+    const int32_t at = BounceAt(e, run, pause, in.interval, in.step, in.travel);
+    if (at == *offset) return false;
+    *offset = at;
+    return true;
+}
+
+bool AdvanceScroll(const MarqueeInput& in, int32_t* offset, uint32_t* clock, int32_t* lapDone) {
+    if (in.mode == kScrollBounce) return BounceMarquee(in, offset, clock);
+    if (in.mode != kScrollOnce) return AdvanceMarquee(in, offset, clock);
+    if (*lapDone) return false;
+    if (!AdvanceMarquee(in, offset, clock)) return false;
+    if (*offset == 0) *lapDone = 1;  // came round: rest at the start
+    return true;
+}
+
+int32_t FadeWidth(int32_t stored, int32_t windowW) {
+    const int32_t most = windowW > 0 ? windowW / 4 : 0;
+    return stored <= 0 ? 0 : stored < most ? stored : most;
+}
+
+// a * x + (255 - a) * y over 255, rounded, for one byte of each.
+static uint32_t Mix(uint32_t x, uint32_t y, uint32_t a) { return (x * a + y * (255 - a) + 127) / 255; }
+
+void FadeEdges(uint32_t* pixels, int32_t w, int32_t rows, int32_t fade, uint32_t bkColor, bool transparent) {
+    if (w <= 0 || rows <= 0 || fade <= 0) return;
+    if (fade > w / 2) fade = w / 2;
+    // COLORREF red is the low byte, a DIB's the third.
+    const uint32_t bk = ((bkColor & 0xFF) << 16) | (bkColor & 0xFF00) | ((bkColor >> 16) & 0xFF);
+    for (int32_t i = 0; i < fade; ++i) {
+        const uint32_t a = static_cast<uint32_t>((2 * int64_t(i) + 1) * 255 / (2 * int64_t(fade)));
+        // Column i from the left and from the right, row by row.
+        for (int64_t k = 0; k < 2 * int64_t(rows); ++k) {
+            uint32_t* p = pixels + (k / 2) * w + (k % 2 ? w - 1 - i : i);
+            uint32_t out = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const uint32_t c = (*p >> shift) & 0xFF;
+                out |= Mix(c, transparent ? 0 : (bk >> shift) & 0xFF, a) << shift;
+            }
+            // The window keeps the mouse where it is clear; colours stay within alpha.
+            if (transparent && (out >> 24) == 0) out |= 0x01000000u;
+            *p = out;
+        }
+    }
 }
 
 int RingPieces(int32_t offset, int32_t screenW, int32_t ringWidth, RingPiece pieces[2]) {

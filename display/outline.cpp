@@ -1,6 +1,7 @@
 // The title's look: an outline around the glyphs, and a transparent
 // background through a layered window with per-pixel alpha.
 #include "display/display.h"
+#include "display/marquee_rules.h"
 #include "display/outline_rules.h"
 #include "display/title_rules.h"
 #include "display/dpi.h"
@@ -107,10 +108,24 @@ bool PresentLayered(int width, int height) {
     // The slice of the ring the window shows; rows the surface lacks are clear.
     if (surface) RingSlice(surface, w, rows, s.scrollOffset, s.textExtent.cx, width, layer);
     for (int i = (surface ? rows : 0) * width; i < width * height; ++i) layer[i] = 0x01000000u;
+    if (surface) FadeEdges(layer, width, rows, EdgeFade(width), 0, true);
     SIZE size = {width, height};
     POINT origin = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     UpdateLayeredWindow(s.titleWnd, NULL, NULL, &size, s.layerDC, &origin, 0, &blend, ULW_ALPHA);
+    return true;
+}
+
+bool PresentFaded(HDC dc, int width, int height, int fade) {
+    DisplayState& s = g_state;
+    if (!MakeLayer(width, height)) return false;
+    RingPiece pieces[2];
+    const int n = RingPieces(s.scrollOffset, width, s.textExtent.cx, pieces);
+    for (int i = 0; i < n; ++i)
+        BitBlt(s.layerDC, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
+    GdiFlush();
+    FadeEdges((uint32_t*)s.layerBits, width, height, fade, s.bkColor, false);
+    BitBlt(dc, 0, 0, width, height, s.layerDC, 0, 0, SRCCOPY);
     return true;
 }
 

@@ -36,6 +36,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         AppendMenuA(menu, flags, id, text);
     }
     AppendLookItems(menu);
+    AppendScrollItems(menu);
 
     // The menu's own loop takes the keys while it is open.
     BYTE before[256], after[256];
@@ -47,6 +48,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
     NoteMenuKeys(&s.menuKeys, before, after);
 
     if (ChooseLook(window, chosen)) return;  // saved with the appearance
+    if (ChooseScrolling(window, chosen)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     switch (chosen) {
     case IDM_FRAME_TOOL:

@@ -15,6 +15,7 @@ struct PictureKey {
     int screenW, screenH, clientW, clientH;
     int transparent, outline;
     COLORREF outlineColor;
+    int scrollMode, scrollPause, fadeEdges;
 };
 
 // The appearance group as it is in effect, with whether the file lacks it.
@@ -24,6 +25,7 @@ struct AppearanceValues {
     int scrollStep, scrollInterval, scrollEnabled;
     int transparent, outline;
     COLORREF outlineColor;
+    int scrollMode, scrollPause, fadeEdges;
     LONG unsaved;
 };
 
@@ -103,6 +105,15 @@ struct DisplayState {
     // Counts changes of the song the window shows: not a player setting
     // the same title again, nor a redraw of the same song's text.
     DWORD songChanges;
+
+    // Scrolling modes, the pause and soft edges, saved with the appearance.
+    int scrollMode;   // kScrollLoop, kScrollBounce or kScrollOnce
+    int scrollPause;  // ms held at each lap's start, at each end back and forth
+    int fadeEdges;    // columns faded at each edge while the title scrolls; 0 off
+    int scrollTravel;      // back and forth: how far the text's end lies past the window's edge
+    int scrollLapDone;     // once per song: the lap of song `scrollLapSong` is done
+    DWORD scrollLapSong;
+    int speedShown;        // the dialog is writing its own fields: their changes are not the user's
 };
 
 extern DisplayState g_state;

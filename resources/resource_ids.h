@@ -13,6 +13,7 @@
 #define IDC_APPLY 1006
 #define IDC_SCROLL_ENABLED 1007
 #define IDC_TEXT_COLOR 1008
+#define IDC_SCROLL_SPEED 1040
 
 // The title window's menu, one id an item in menu order (a separator too);
 // the frame items in frame order.
@@ -26,3 +27,7 @@
 #define IDM_OUTLINE_THIN 2009
 #define IDM_OUTLINE_THICK 2010
 #define IDM_OUTLINE_COLOR 2011
+// The "Scrolling" submenu, in mode order.
+#define IDM_SCROLL_LOOP 2030
+#define IDM_SCROLL_BOUNCE 2031
+#define IDM_SCROLL_ONCE 2032

@@ -6,6 +6,7 @@
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+#include "display/marquee_rules.h"
 #include "display/outline_rules.h"
 #include "display/title_file_rules.h"
 
@@ -256,6 +257,29 @@ bool WriteLook(Profile& p) {
     return saved;
 }
 
+// A newer key whose value is `absent` is written only over another value.
+bool WriteNewKey(Profile& p, const char* key, int value, int absent) {
+    return value == absent && ReadInt(p, key, absent) == absent ? true : WriteInt(p, key, value);
+}
+
+// Scrolling's modes, pause and soft edges: absent, the marquee is the loop
+// it always was.
+void ReadScrolling(const Profile& p) {
+    DisplayState& s = g_state;
+    s.scrollMode = ScrollModeOrLoop(ReadInt(p, "Scroll_Mode", kScrollLoop));
+    s.scrollPause = PauseInRange(ReadInt(p, "Scroll_Pause", kStandMs));
+    const int fade = ReadInt(p, "Fade_Edges", 0);
+    s.fadeEdges = fade > 0 ? fade : 0;  // at most a quarter of the window where it is used
+}
+
+bool WriteScrolling(Profile& p) {
+    const DisplayState& s = g_state;
+    bool saved = WriteNewKey(p, "Scroll_Mode", s.scrollMode, kScrollLoop);
+    saved &= WriteNewKey(p, "Scroll_Pause", s.scrollPause, kStandMs);
+    saved &= WriteNewKey(p, "Fade_Edges", s.fadeEdges, 0);
+    return saved;
+}
+
 // The file's bytes in one read: whether they changed since the values in
 // memory were read from them. False where the file cannot be read now.
 bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
@@ -355,6 +379,7 @@ void ReadAppearance(const Profile& p) {
     s.transparent = transparent;
     s.outline = outline;
     s.outlineColor = outlineColor;
+    ReadScrolling(p);
     s.appearanceUnsaved = 0;
 }
 
@@ -402,6 +427,7 @@ bool SaveAppearance(const VisModule* module, UINT waitMs) {
     saved &= WriteInt(p, "Scroll_Interval", s.scrollInterval);
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
     saved &= WriteLook(p);
+    saved &= WriteScrolling(p);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
     return saved;
@@ -410,6 +436,13 @@ bool SaveAppearance(const VisModule* module, UINT waitMs) {
 bool SaveLook(const VisModule* module) {
     Profile p = OpenProfile(module);
     const bool saved = WriteLook(p);
+    if (!saved) g_state.appearanceUnsaved = 1;
+    return saved;
+}
+
+bool SaveScrolling(const VisModule* module) {
+    Profile p = OpenProfile(module);
+    const bool saved = WriteScrolling(p);
     if (!saved) g_state.appearanceUnsaved = 1;
     return saved;
 }

@@ -30,6 +30,9 @@ bool SaveAppearance(const VisModule* module, UINT waitMs = kAskBrieflyMs);
 // The transparent background and the outline alone (part of the appearance),
 // for a choice made in the title window's menu.
 bool SaveLook(const VisModule* module);
+// The scrolling mode, pause and soft edges alone, for a choice made in the
+// title window's menu.
+bool SaveScrolling(const VisModule* module);
 
 // Before a composition: the file's appearance, unless memory holds choices
 // the file does not (the settings dialog is open, or saving them failed), or

@@ -30,6 +30,9 @@ static void NoteInEffect() {
     v.transparent = s.transparent;
     v.outline = s.outline;
     v.outlineColor = s.outlineColor;
+    v.scrollMode = s.scrollMode;
+    v.scrollPause = s.scrollPause;
+    v.fadeEdges = s.fadeEdges;
     v.unsaved = s.appearanceUnsaved;
 }
 
@@ -42,6 +45,9 @@ static void RestoreInEffect() {
     s.transparent = v.transparent;
     s.outline = v.outline;
     s.outlineColor = v.outlineColor;
+    s.scrollMode = v.scrollMode;
+    s.scrollPause = v.scrollPause;
+    s.fadeEdges = v.fadeEdges;
     s.appearanceUnsaved = v.unsaved;
 }
 
@@ -106,6 +112,30 @@ void ReadScrollControls(HWND dialog) {
     g_state.scrollInterval = ReadItemNumber(dialog, IDC_SCROLL_INTERVAL);
 }
 
+// The speed the step and interval fields give, in its own field.
+static void ShowSpeed(HWND dialog) {
+    SetItemNumber(dialog, IDC_SCROLL_SPEED,
+                  SpeedOfPace(ReadItemNumber(dialog, IDC_SCROLL_STEP), ReadItemNumber(dialog, IDC_SCROLL_INTERVAL)));
+}
+
+// Typing a speed sets the step and interval that give it; typing either of
+// those shows the speed they give. What the dialog writes itself is not typed.
+static void OnEdited(HWND dialog, int id) {
+    DisplayState& s = g_state;
+    if (s.speedShown) return;
+    s.speedShown = 1;
+    const VisModule* module = DialogModule(dialog);
+    ScrollPace pace;
+    if (id == IDC_SCROLL_STEP || id == IDC_SCROLL_INTERVAL) {
+        ShowSpeed(dialog);
+    } else if (id == IDC_SCROLL_SPEED && module &&
+               PaceForSpeed(ReadItemNumber(dialog, IDC_SCROLL_SPEED), module->delayMs, &pace)) {
+        SetItemNumber(dialog, IDC_SCROLL_STEP, pace.step);
+        SetItemNumber(dialog, IDC_SCROLL_INTERVAL, pace.interval);
+    }
+    s.speedShown = 0;
+}
+
 static void ShowFaceName(HWND dialog, const char* face) {
     SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
 }
@@ -118,8 +148,11 @@ static void InitDialog(HWND dialog) {
     ShowFaceName(dialog, face);
     SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_SETCHECK, g_state.scrollEnabled ? BST_CHECKED : BST_UNCHECKED,
                         0);
+    g_state.speedShown = 1;
     SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
     SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
+    ShowSpeed(dialog);
+    g_state.speedShown = 0;
 
     RECT desktop, box;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -214,6 +247,7 @@ INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         InitDialog(dialog);
         return 1;
     case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE) OnEdited(dialog, LOWORD(wParam));
         return OnCommand(dialog, wParam);
     default:
         return 0;
