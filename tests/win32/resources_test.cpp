@@ -175,6 +175,9 @@ const ExpectedItem kConfigItems[] = {
     {1002, kButton, "about(&R)...", 97, 109, 41, 16, kPush},
     {1006, kButton, "Apply(&A)", 98, 132, 40, 14, kPush},
     {1008, kButton, "text color(&C)...", 13, 41, 47, 13, kPush},
+    {kNoId, kStatic, "speed", 7, 155, 30, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
+    {1040, kEdit, "", 40, 154, 30, 14, kNumber},
+    {kNoId, kStatic, "pixels per second", 73, 155, 62, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
 };
 
 const char kAboutText[] =
@@ -260,11 +263,14 @@ TEST_F(Resources, SettingsDialogTabStopsAndGroups) {
     }
     EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "1005", "1000", "1003", "1004", "\"dots per\"",
                                                "\"millisecond\"", "\"scroll speed\"", "\"font\"", "1001", "1007",
-                                               "1002", "1006", "1008"}));
+                                               "1002", "1006", "1008", "\"speed\"", "1040",
+                                               "\"pixels per second\""}));
     // The interval field comes before the step field.
     EXPECT_EQ(tabStops,
-              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008"}));
-    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\""}));
+              (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008",
+                                        "1040"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "\"speed\"",
+                                                "\"pixels per second\""}));
 }
 
 TEST_F(Resources, AboutBoxTemplate) {
@@ -324,7 +330,7 @@ struct LanguageCase {
 // Both templates exist only in Japanese, and the dialog manager finds them
 // from a thread whose language is not Japanese.
 TEST_F(Resources, TemplatesExistOnlyInJapaneseAndStillOpen) {
-    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", 15},
+    for (const LanguageCase& c : {LanguageCase{101, "configration - Title plugin", 18},
                                   LanguageCase{102, "about title-plugin", 2}}) {
         SCOPED_TRACE("dialog " + std::to_string(c.id));
         std::set<WORD> languages;

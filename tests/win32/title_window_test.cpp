@@ -849,7 +849,7 @@ namespace {
 
 const char* const kMenuTexts[] = {"Tool window frame", "Sizing border", "No frame", "", "Always on top",
                                   "Write title to nowplaying.txt", "", "Transparent background", "Outline",
-                                  "Outline colour..."};
+                                  "Outline colour...", "Scrolling"};
 
 bool TopMost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -872,8 +872,8 @@ HWND OpenMenu(HWND w, POINT at, int style, bool topMost, bool titleFile) {
     EXPECT_NEAR(r.left, corner.x, 4) << "the menu is not where it was asked for";
     EXPECT_NEAR(r.top, corner.y, 4) << "the menu is not where it was asked for";
     const std::vector<MenuItem> items = MenuItems(menu);
-    EXPECT_EQ(items.size(), 10u);
-    for (size_t i = 0; i < items.size() && i < 10; ++i) {
+    EXPECT_EQ(items.size(), 11u);
+    for (size_t i = 0; i < items.size() && i < 11; ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
         EXPECT_EQ(items[i].text, kMenuTexts[i]);
         const bool checked = i < 3 ? (int)i == style : i == 4 ? topMost : i == 5 ? titleFile : false;
