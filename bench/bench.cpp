@@ -1014,7 +1014,7 @@ int main() {
     ratioRow("Frame, back and forth with 16 px soft edges, step due", "fadeStep",
              "one tick read (QPC→ms) + GetDC + 1 BitBlt + ReleaseDC + the edges' blend",
              Med("qpc") + Med("fadeBlit") + Med("fadeBlend"), 1.3, true,
-             "beyond the copy and the blend it copies the slice into the window-sized bitmap first");
+             "beyond the copy and the blend it keeps the edge columns of the surface and puts them back");
     ratioRow("Frame, once per song, at rest after its lap", "onceRest", "one tick read (QPC→ms)", Med("qpcRest"), 2,
              true, "a resting frame returns before reading the tick; its cost is cache misses on the DLL's pages");
     ratioRow("Composition with a thin outline, 30-character title (of it, the pixel rules over the same surface: " +

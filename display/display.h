@@ -26,8 +26,8 @@ void PresentSurface(HDC dc, int width, int height);
 // Columns faded at each edge of a window `width` wide as the marquee stands
 // now: 0 unless it scrolls and has left its start.
 int EdgeFade(int width);
-// The opaque slice with its edges faded, through the window-sized picture;
-// false when that picture cannot be made.
+// The opaque slice with its edges faded; false when the strips' picture
+// cannot be made.
 bool PresentFaded(HDC dc, int width, int height, int fade);
 
 // The stored place, once the player has said where its settings are, when

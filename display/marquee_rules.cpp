@@ -61,28 +61,42 @@ int32_t FadeWidth(int32_t stored, int32_t windowW) {
     return stored <= 0 ? 0 : stored < most ? stored : most;
 }
 
-// a * x + (255 - a) * y over 255, rounded, for one byte of each.
-static uint32_t Mix(uint32_t x, uint32_t y, uint32_t a) { return (x * a + y * (255 - a) + 127) / 255; }
+// a * x + (255 - a) * y over 255, rounded, for bytes 0 and 2 of each at
+// once; (t + 128 + ((t + 128) >> 8)) >> 8 is t / 255 rounded for t up to 255 * 255.
+static uint32_t MixPair(uint32_t x, uint32_t y, uint32_t a) {
+    const uint32_t t = (x & 0xFF00FFu) * a + (y & 0xFF00FFu) * (255 - a) + 0x800080u;
+    return ((t + ((t >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+}
+
+uint32_t FadeWeight(int32_t i, int32_t fade) {
+    if (fade <= 0 || i < 0) return 0;
+    if (i >= fade) return 255;
+    return static_cast<uint32_t>((2 * int64_t(i) + 1) * 255 / (2 * int64_t(fade)));
+}
+
+uint32_t FadePixel(uint32_t pixel, uint32_t weight, uint32_t bk, bool transparent) {
+    const uint32_t under = transparent ? 0 : bk;
+    const uint32_t out = MixPair(pixel, under, weight) | MixPair(pixel >> 8, under >> 8, weight) << 8;
+    // The window keeps the mouse where it is clear; colours stay within alpha.
+    return transparent && (out >> 24) == 0 ? out | 0x01000000u : out;
+}
 
 void FadeEdges(uint32_t* pixels, int32_t w, int32_t rows, int32_t fade, uint32_t bkColor, bool transparent) {
     if (w <= 0 || rows <= 0 || fade <= 0) return;
     if (fade > w / 2) fade = w / 2;
-    // COLORREF red is the low byte, a DIB's the third.
-    const uint32_t bk = ((bkColor & 0xFF) << 16) | (bkColor & 0xFF00) | ((bkColor >> 16) & 0xFF);
+    const uint32_t bk = DibColor(bkColor);
     for (int32_t i = 0; i < fade; ++i) {
-        const uint32_t a = static_cast<uint32_t>((2 * int64_t(i) + 1) * 255 / (2 * int64_t(fade)));
-        // Column i from the left and from the right, row by row.
-        for (int64_t k = 0; k < 2 * int64_t(rows); ++k) {
-            uint32_t* p = pixels + (k / 2) * w + (k % 2 ? w - 1 - i : i);
-            uint32_t out = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const uint32_t c = (*p >> shift) & 0xFF;
-                out |= Mix(c, transparent ? 0 : (bk >> shift) & 0xFF, a) << shift;
-            }
-            // The window keeps the mouse where it is clear; colours stay within alpha.
-            if (transparent && (out >> 24) == 0) out |= 0x01000000u;
-            *p = out;
-        }
+        const uint32_t a = FadeWeight(i, fade);
+        FadeColumn(pixels + i, w, rows, a, bk, transparent, nullptr);
+        FadeColumn(pixels + (w - 1 - i), w, rows, a, bk, transparent, nullptr);
+    }
+}
+
+void FadeColumn(uint32_t* first, int64_t stride, int32_t rows, uint32_t weight, uint32_t bk, bool transparent,
+                uint32_t* kept) {
+    for (int32_t y = 0; y < rows; ++y, first += stride) {
+        if (kept) kept[y] = *first;
+        *first = FadePixel(*first, weight, bk, transparent);
     }
 }
 

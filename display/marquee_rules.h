@@ -50,6 +50,19 @@ int32_t FadeWidth(int32_t stored, int32_t windowW);
 // into `bkColor` (a COLORREF), or, premultiplied and `transparent`, into
 // alpha 0 keeping alpha at least 1. The outermost column is faded most.
 void FadeEdges(uint32_t* pixels, int32_t w, int32_t rows, int32_t fade, uint32_t bkColor, bool transparent);
+// What FadeEdges does to one pixel: the weight (0..255) kept of column `i`
+// from the edge, and the pixel faded by it into `bk` (0x00RRGGBB, as a DIB
+// holds it) or into clear.
+uint32_t FadeWeight(int32_t i, int32_t fade);
+uint32_t FadePixel(uint32_t pixel, uint32_t weight, uint32_t bk, bool transparent);
+// FadePixel down one column of `rows` pixels `stride` apart; what they held
+// goes to `kept` first when given.
+void FadeColumn(uint32_t* first, int64_t stride, int32_t rows, uint32_t weight, uint32_t bk, bool transparent,
+                uint32_t* kept);
+// A COLORREF (0x00BBGGRR) as a DIB holds it.
+inline uint32_t DibColor(uint32_t colorRef) {
+    return ((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF);
+}
 
 struct RingPiece {
     int32_t srcX, dstX, width;

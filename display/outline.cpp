@@ -116,16 +116,41 @@ bool PresentLayered(int width, int height) {
     return true;
 }
 
+// The edge columns of the ring that the window shows at `offset`: faded in
+// the surface, what they held kept in `kept` column by column; or put back.
+static void FadeRingEdges(uint32_t* surface, int w, int rows, int ring, int width, int fade, uint32_t* kept,
+                          bool restore) {
+    const DisplayState& s = g_state;
+    const uint32_t bk = DibColor(s.bkColor);
+    for (int side = 0; side < 2; ++side)
+        for (int x = 0; x < fade; ++x) {
+            const uint32_t a = FadeWeight(side ? fade - 1 - x : x, fade);
+            const int column = (s.scrollOffset + (side ? width - fade : 0) + x) % ring;
+            uint32_t* keep = kept + (side * fade + x) * rows;
+            if (!restore) {
+                FadeColumn(surface + column, w, rows, a, bk, false, keep);
+                continue;
+            }
+            for (int y = 0; y < rows; ++y) surface[y * w + column] = keep[y];
+        }
+}
+
 bool PresentFaded(HDC dc, int width, int height, int fade) {
     DisplayState& s = g_state;
-    if (!MakeLayer(width, height)) return false;
+    int w = 0, h = 0;
+    uint32_t* surface = SurfacePixels(s.surfaceBitmap, &w, &h);
+    const int ring = s.textExtent.cx, rows = h < height ? h : height;
+    // The edge columns are faded in the surface for this one copy and put
+    // back after it: no window-sized picture, the same copies as ever.
+    if (!surface || ring <= 0 || ring > w || rows <= 0 || !MakeLayer(2 * fade, rows)) return false;
+    GdiFlush();  // the surface is written directly
+    FadeRingEdges(surface, w, rows, ring, width, fade, (uint32_t*)s.layerBits, false);
     RingPiece pieces[2];
-    const int n = RingPieces(s.scrollOffset, width, s.textExtent.cx, pieces);
+    const int n = RingPieces(s.scrollOffset, width, ring, pieces);
     for (int i = 0; i < n; ++i)
-        BitBlt(s.layerDC, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
+        BitBlt(dc, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
     GdiFlush();
-    FadeEdges((uint32_t*)s.layerBits, width, height, fade, s.bkColor, false);
-    BitBlt(dc, 0, 0, width, height, s.layerDC, 0, 0, SRCCOPY);
+    FadeRingEdges(surface, w, rows, ring, width, fade, (uint32_t*)s.layerBits, true);
     return true;
 }
 
