@@ -49,7 +49,7 @@ static PictureKey KeyOf(const FontSpec& font, const RECT& client) {
     k.outline = s.outline;
     k.outlineColor = s.outlineColor;
     k.scrollMode = s.scrollMode;
-    k.scrollPause = s.scrollPause;
+    k.scrollPauseOver = s.scrollPauseOver;
     k.fadeEdges = s.fadeEdges;
     return k;
 }
@@ -174,7 +174,7 @@ bool ComposeTitle(const VisModule* module) {
     HDC windowDC = GetDC(s.titleWnd);
     PresentSurface(windowDC, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, windowDC);
-    s.scrollClock = TickMs() + (DWORD)PauseInRange(s.scrollPause);
+    s.scrollClock = TickMs() + (DWORD)PauseInRange(ScrollPause());
     // A clipped picture is tried again in full by the next request.
     s.picture = key;
     s.pictureShown = whole ? 1 : 0;

@@ -57,7 +57,7 @@ void ScrollTick() {
     // Once per song: at rest at the start after the song's lap, until it changes.
     int32_t lapDone = s.scrollMode == kScrollOnce && s.scrollLapDone && s.scrollLapSong == s.songChanges;
     if (lapDone) return;
-    MarqueeInput in = {TickMs(), s.scrollInterval, s.scrollStep, s.textExtent.cx, s.scrollPause, s.scrollMode,
+    MarqueeInput in = {TickMs(), s.scrollInterval, s.scrollStep, s.textExtent.cx, ScrollPause(), s.scrollMode,
                        s.scrollTravel};
     int32_t offset = s.scrollOffset;
     uint32_t clock = s.scrollClock;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "display/marquee_rules.h"
 #include "display/menu_rules.h"
 
 typedef LOGFONTA FontSpec;
@@ -15,7 +16,7 @@ struct PictureKey {
     int screenW, screenH, clientW, clientH;
     int transparent, outline;
     COLORREF outlineColor;
-    int scrollMode, scrollPause, fadeEdges;
+    int scrollMode, scrollPauseOver, fadeEdges;
 };
 
 // The appearance group as it is in effect, with whether the file lacks it.
@@ -25,7 +26,7 @@ struct AppearanceValues {
     int scrollStep, scrollInterval, scrollEnabled;
     int transparent, outline;
     COLORREF outlineColor;
-    int scrollMode, scrollPause, fadeEdges;
+    int scrollMode, scrollPauseOver, fadeEdges;
     LONG unsaved;
 };
 
@@ -108,7 +109,9 @@ struct DisplayState {
 
     // Scrolling modes, the pause and soft edges, saved with the appearance.
     int scrollMode;   // kScrollLoop, kScrollBounce or kScrollOnce
-    int scrollPause;  // ms held at each lap's start, at each end back and forth
+    // The pause (ms held at each lap's start, at each end back and forth) less
+    // the 2000 ms it always was: a record never read from a file holds that.
+    int scrollPauseOver;
     int fadeEdges;    // columns faded at each edge while the title scrolls; 0 off
     int scrollTravel;      // back and forth: how far the text's end lies past the window's edge
     int scrollLapDone;     // once per song: the lap of song `scrollLapSong` is done
@@ -125,6 +128,8 @@ void LockFont();
 void UnlockFont();
 
 // The title window exists and the user has not closed it.
+inline int ScrollPause() { return g_state.scrollPauseOver + kStandMs; }
+
 inline bool TitleWindowLive() { return g_state.titleWnd != NULL && !g_state.titleWndDestroyed; }
 
 enum { kSettingsUnknown, kSettingsSettling, kSettingsKnown };

@@ -267,7 +267,7 @@ bool WriteNewKey(Profile& p, const char* key, int value, int absent) {
 void ReadScrolling(const Profile& p) {
     DisplayState& s = g_state;
     s.scrollMode = ScrollModeOrLoop(ReadInt(p, "Scroll_Mode", kScrollLoop));
-    s.scrollPause = PauseInRange(ReadInt(p, "Scroll_Pause", kStandMs));
+    s.scrollPauseOver = PauseInRange(ReadInt(p, "Scroll_Pause", kStandMs)) - kStandMs;
     const int fade = ReadInt(p, "Fade_Edges", 0);
     s.fadeEdges = fade > 0 ? fade : 0;  // at most a quarter of the window where it is used
 }
@@ -275,7 +275,7 @@ void ReadScrolling(const Profile& p) {
 bool WriteScrolling(Profile& p) {
     const DisplayState& s = g_state;
     bool saved = WriteNewKey(p, "Scroll_Mode", s.scrollMode, kScrollLoop);
-    saved &= WriteNewKey(p, "Scroll_Pause", s.scrollPause, kStandMs);
+    saved &= WriteNewKey(p, "Scroll_Pause", ScrollPause(), kStandMs);
     saved &= WriteNewKey(p, "Fade_Edges", s.fadeEdges, 0);
     return saved;
 }

@@ -31,7 +31,7 @@ static void NoteInEffect() {
     v.outline = s.outline;
     v.outlineColor = s.outlineColor;
     v.scrollMode = s.scrollMode;
-    v.scrollPause = s.scrollPause;
+    v.scrollPauseOver = s.scrollPauseOver;
     v.fadeEdges = s.fadeEdges;
     v.unsaved = s.appearanceUnsaved;
 }
@@ -46,7 +46,7 @@ static void RestoreInEffect() {
     s.outline = v.outline;
     s.outlineColor = v.outlineColor;
     s.scrollMode = v.scrollMode;
-    s.scrollPause = v.scrollPause;
+    s.scrollPauseOver = v.scrollPauseOver;
     s.fadeEdges = v.fadeEdges;
     s.appearanceUnsaved = v.unsaved;
 }

@@ -1,12 +1,11 @@
-// Every scrolling mode over random parameters and tick sequences, the soft
-// edges over random pictures, and the dialog's speed rule.
+// Every scrolling mode over random parameters and tick sequences, and the
+// soft edges over random pictures.
 // Input: mode, interval, step, W, pause, travel, start tick, then tick
 // advances (16 bits each; 0xF000 and above announce a 32-bit advance).
 #include <vector>
 
 #include "display/marquee_rules.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "ui/dialog_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in{data, size};
@@ -58,15 +57,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t a = p >> 24;
         FUZZ_CHECK(a >= 1 && ((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a);
     }
-
-    // The speed rule: one step a frame at most, and it comes back close.
-    ScrollPace pace;
-    if (PaceForSpeed(m.ringWidth, m.interval, &pace)) {
-        FUZZ_CHECK(pace.step >= 1 && pace.interval >= 1);
-        FUZZ_CHECK(pace.interval >= (m.interval > 0 ? m.interval : 1));
-    } else {
-        FUZZ_CHECK(m.ringWidth <= 0);
-    }
-    FUZZ_CHECK(SpeedOfPace(m.step, m.interval) >= 0);
     return 0;
 }

@@ -335,23 +335,6 @@ TEST(ScrollModes, BackAndForthIsAFunctionOfTheClock) {
             EXPECT_EQ(lap, 0);
         }
     }
-    // Frames every 7 ms: the offset never leaves 0..travel, turns only at the
-    // ends, and each run and hold lasts what the clock says.
-    Marquee m = {0, 0xFFFFFFFFu - 3000u};
-    int32_t last = 0, direction = 1, turns = 0;
-    for (uint32_t ms = 0; ms < 20000; ms += 7) {
-        MarqueeInput in{0xFFFFFFFFu - 4000u + ms, 20, 4, 100000, 1000, kScrollBounce, 10};
-        BounceMarquee(in, &m.offset, &m.clock);
-        ASSERT_GE(m.offset, 0);
-        ASSERT_LE(m.offset, 10);
-        if (m.offset != last && (m.offset - last > 0 ? 1 : -1) != direction) {
-            ASSERT_EQ(last, direction > 0 ? 10 : 0) << "turned before an end at ms " << ms;
-            direction = -direction;
-            ++turns;
-        }
-        last = m.offset;
-    }
-    EXPECT_GE(turns, 15);  // 17000 ms of cycles of 2120 ms: two turns each
 }
 
 TEST(ScrollModes, StandsWithoutRoomOrPace) {
