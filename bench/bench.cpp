@@ -666,6 +666,64 @@ int main() {
     DeleteObject(naiveFont);
     DeleteObject(naiveBrush);
 
+    // ---- back and forth, plain and with soft edges: every new tick a step ----
+    // Followed with the same rule from the same clock, as above; only frames
+    // with a step due count. One piece always: no ring, no gap.
+    {
+        RECT client;
+        GetClientRect(d.title, &client);
+        const int travel = scrollPic.measured.cx - client.right;
+        const int kFade = 16;
+        SetKey(plugin, "Scroll_Mode", kScrollBounce);
+        SetKey(plugin, "Scroll_Pause", 0);
+        std::vector<uint32_t> blendBuffer((size_t)d.screenW * d.screenH, 0x00808080u);
+        for (int fade = 0; fade < 2 && travel > 0; ++fade) {
+            SetKey(plugin, "Fade_Edges", fade ? kFade : 0);
+            const std::string name = fade ? "fadeStep" : "bounceStep";
+            for (int pass = 0; pass < 3; ++pass) {
+                Anchor();
+                compose(fitting);  // so the next one starts the cycle afresh
+                compose(scrolling);
+                uint32_t clock = QpcMs();
+                int32_t offset = 0;
+                PumpFor(5);
+                for (int frames = 0; frames < 400; ++frames) {
+                    FrameStart();
+                    MarqueeInput in = {QpcMs(), 1, 1, W, 0, kScrollBounce, travel};
+                    const bool due = BounceMarquee(in, &offset, &clock);
+                    uint64_t a = Stamp();
+                    m->render(m);
+                    uint64_t b = Stamp();
+                    // At the ends nothing fades only at the start; leave both out.
+                    if (!due || offset < 2 || offset > travel - 2) continue;
+                    Record(name, a, b);
+                    RingPiece piece = {offset, 0, d.screenW};
+                    Time(fade ? "fadeBlit" : "bounceBlit", [&] { BareCopies(d, &piece, 1); });
+                    if (fade) Time("fadeBlend", [&] { FadeEdges(blendBuffer.data(), d.screenW, d.screenH, kFade, 0, false); });
+                }
+            }
+        }
+        SetKey(plugin, "Fade_Edges", 0);
+
+        // ---- once per song, at rest after its lap ----
+        SetKey(plugin, "Scroll_Mode", kScrollOnce);
+        SetKey(plugin, "Scroll_Step", 100);
+        compose(title510[0]);
+        compose(scrolling);
+        PumpFor(50);
+        for (int i = 0; i < 5; ++i) render();  // a lap of some thousand pixels, 100 a millisecond
+        for (int pass = 0; pass < 4; ++pass) {
+            Anchor();
+            for (int i = 0; i < 250; ++i) {
+                Time("onceRest", render);
+                Time("qpcRest", [&] { sink = sink + QpcMs(); });
+            }
+        }
+        SetKey(plugin, "Scroll_Step", 1);
+        SetKey(plugin, "Scroll_Mode", kScrollLoop);
+        SetKey(plugin, "Scroll_Pause", kStandMs);
+    }
+
     // ---- compositions, each beside its unavoidable parts ----
     SetKey(plugin, "Scroll_Interval", 100000);
     HDC work = CreateCompatibleDC(d.mem);  // for the surface's creation and fill
@@ -1305,6 +1363,16 @@ int main() {
              Med("compose30") + Med("fileWrite"), 1.3, true,
              "beyond the composition and the write it finds the settings file's folder and compares the title "
              "with what the file holds; the rest is noise unless it repeats on a quiet machine");
+    ratioRow("Frame, back and forth, step due", "bounceStep", "one tick read (QPC→ms) + GetDC + 1 BitBlt + ReleaseDC",
+             Med("qpc") + Med("bounceBlit"), 1.1, true,
+             "beyond its tick read and its copy the frame works out the cycle's phase; " +
+                 Us(Med("bounceStep") - Med("qpc") - Med("bounceBlit")) + " µs more is noise unless it repeats");
+    ratioRow("Frame, back and forth with 16 px soft edges, step due", "fadeStep",
+             "one tick read (QPC→ms) + GetDC + 1 BitBlt + ReleaseDC + the edges' blend",
+             Med("qpc") + Med("fadeBlit") + Med("fadeBlend"), 1.3, true,
+             "beyond the copy and the blend it keeps the edge columns of the surface and puts them back");
+    ratioRow("Frame, once per song, at rest after its lap", "onceRest", "one tick read (QPC→ms)", Med("qpcRest"), 2,
+             true, "a resting frame returns before reading the tick; its cost is cache misses on the DLL's pages");
     ratioRow("Composition with a thin outline, 30-character title (of it, the pixel rules over the same surface: " +
                  Us(Med("outlineRules")) + " µs)",
              "composeOutline", "the opaque composition's platform work (as above)", Med("bare30"), 1.5, true,

@@ -6,6 +6,7 @@
 #include "display/title_rules.h"
 #include "display/marquee_rules.h"
 #include "display/script_rules.h"
+#include "display/outline_rules.h"
 #include "plugin/display_state.h"
 #include "settings/settings.h"
 
@@ -51,6 +52,9 @@ static PictureKey KeyOf(const FontSpec& font, const RECT& client) {
     k.transparent = s.transparent;
     k.outline = s.outline;
     k.outlineColor = s.outlineColor;
+    k.scrollMode = s.scrollMode;
+    k.scrollPauseOver = s.scrollPauseOver;
+    k.fadeEdges = s.fadeEdges;
     return k;
 }
 
@@ -169,10 +173,12 @@ static bool ShowText(const WCHAR* shown, bool keepMarquee) {
     DropRunFonts();
 
     s.scrollOffset = keepMarquee && s.textExtent.cx > s.screenW ? s.scrollOffset % s.textExtent.cx : 0;
+    // Back and forth the text's end, outline included, stops at the client's right edge.
+    s.scrollTravel = measured.cx + OutlineWidth(s.outline, h) - client.right;
     HDC windowDC = GetDC(s.titleWnd);
     PresentSurface(windowDC, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, windowDC);
-    if (!keepMarquee) s.scrollClock = TickMs() + kStandMs;
+    if (!keepMarquee) s.scrollClock = TickMs() + (DWORD)PauseInRange(ScrollPause());
     // A clipped picture is tried again in full by the next request.
     s.picture = key;
     s.pictureShown = whole ? 1 : 0;

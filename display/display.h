@@ -24,8 +24,18 @@ bool MakeSurface(int w, int h);
 // Releases the surface; the next composition makes a new one.
 void DropSurface();
 void ScrollTick();
+// The "Scrolling" submenu of the title window's menu, and acting on one of
+// its items (false for other items).
+void AppendScrollItems(HMENU menu);
+bool ChooseScrolling(HWND window, UINT id);
 // Copies the visible slice of the surface, closing the ring, to `dc`.
 void PresentSurface(HDC dc, int width, int height);
+// Columns faded at each edge of a window `width` wide as the marquee stands
+// now: 0 unless it scrolls and has left its start.
+int EdgeFade(int width);
+// The opaque slice with its edges faded; false when the strips' picture
+// cannot be made.
+bool PresentFaded(HDC dc, int width, int height, int fade);
 
 // The stored place, once the player has said where its settings are, when
 // it had not yet as the display started.

@@ -3,6 +3,8 @@
 #include "display/dpi.h"
 #include "display/marquee_rules.h"
 #include "plugin/display_state.h"
+#include "plugin/vis_api.h"
+#include "resources/resource_ids.h"
 #include "settings/settings.h"
 
 int __cdecl VisRender(VisModule* module) {
@@ -43,9 +45,20 @@ void CatchUp(const VisModule* module) {
     SaveChoices(module, false);
 }
 
+int EdgeFade(int width) {
+    const DisplayState& s = g_state;
+    // Nothing fades at rest at the start, or when the title fits or stands.
+    if (!s.fadeEdges || !s.scrollOffset || s.screenW >= s.textExtent.cx || !s.scrollEnabled || s.scrollStep <= 0 ||
+        s.scrollInterval <= 0)
+        return 0;
+    return FadeWidth(s.fadeEdges, width);
+}
+
 void PresentSurface(HDC dc, int width, int height) {
     const DisplayState& s = g_state;
     if (!dc || !s.memDC || PresentLayered(width, height)) return;
+    const int fade = s.surfaceBitmap ? EdgeFade(width) : 0;
+    if (fade && PresentFaded(dc, width, height, fade)) return;
     if (!s.surfaceBitmap) {  // nothing could be drawn: no stale picture either
         HBRUSH brush = CreateSolidBrush(s.bkColor);
         RECT all = {0, 0, width, height};
@@ -62,10 +75,18 @@ void PresentSurface(HDC dc, int width, int height) {
 void ScrollTick() {
     DisplayState& s = g_state;
     if (s.screenW >= s.textExtent.cx || !s.scrollEnabled || !TitleWindowLive()) return;
-    MarqueeInput in = {TickMs(), s.scrollInterval, s.scrollStep, s.textExtent.cx};
+    // Once per song: at rest at the start after the song's lap, until it changes.
+    int32_t lapDone = s.scrollMode == kScrollOnce && s.scrollLapDone && s.scrollLapSong == s.songChanges;
+    if (lapDone) return;
+    MarqueeInput in = {TickMs(), s.scrollInterval, s.scrollStep, s.textExtent.cx, ScrollPause(), s.scrollMode,
+                       s.scrollTravel};
     int32_t offset = s.scrollOffset;
     uint32_t clock = s.scrollClock;
-    if (!AdvanceMarquee(in, &offset, &clock)) return;
+    if (!AdvanceScroll(in, &offset, &clock, &lapDone)) return;
+    if (lapDone) {
+        s.scrollLapDone = 1;
+        s.scrollLapSong = s.songChanges;
+    }
     s.scrollOffset = offset;
     s.scrollClock = clock;
     const DpiContext player = EnterWindowContext(s.titleWnd);
@@ -73,4 +94,29 @@ void ScrollTick() {
     PresentSurface(dc, s.screenW, s.screenH);
     ReleaseDC(s.titleWnd, dc);
     LeaveContext(player);
+}
+
+void AppendScrollItems(HMENU menu) {
+    HMENU modes = CreatePopupMenu();
+    if (!modes) return;
+    static const char* const kModes[] = {"Loop", "Back and forth", "Once per song"};
+    for (int i = 0; i < 3; ++i)
+        AppendMenuA(modes, MF_STRING | MFT_RADIOCHECK | (g_state.scrollMode == i ? MF_CHECKED : 0),
+                    IDM_SCROLL_LOOP + i, kModes[i]);
+    // Destroyed with the menu it is appended to.
+    char buffer[kItemTextBytes];
+    if (!AppendMenuA(menu, MF_POPUP, (UINT_PTR)modes, ItemText("Scrolling", kChoiceScrollMode, buffer)))
+        DestroyMenu(modes);
+}
+
+bool ChooseScrolling(HWND window, UINT id) {
+    if (id < IDM_SCROLL_LOOP || id > IDM_SCROLL_ONCE) return false;
+    g_state.scrollMode = (int)(id - IDM_SCROLL_LOOP);
+    // In effect at once, saved now or at the first chance.
+    NoteChoice(kChoiceScrollMode);
+    const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (module) SaveChoices(module, true);
+    // The mode is part of the picture: the marquee starts again from its start.
+    if (!ComposeTitle(NULL)) RequestRedraw();
+    return true;
 }

@@ -1,6 +1,7 @@
 // The title's look: an outline around the glyphs, and a transparent
 // background through a layered window with per-pixel alpha.
 #include "display/display.h"
+#include "display/marquee_rules.h"
 #include "display/outline_rules.h"
 #include "display/title_rules.h"
 #include "display/dpi.h"
@@ -111,11 +112,51 @@ bool PresentLayered(int width, int height) {
     // The slice of the ring the window shows; rows the surface lacks are clear.
     if (surface) RingSlice(surface, w, rows, PresentedOffset(), s.textExtent.cx, width, layer);
     for (int i = (surface ? rows : 0) * width; i < width * height; ++i) layer[i] = 0x01000000u;
+    if (surface) FadeEdges(layer, width, rows, EdgeFade(width), 0, true);
     SIZE size = {width, height};
     POINT origin = {0, 0};
     // A fade multiplies into every pixel's alpha.
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, (BYTE)s.windowAlpha, AC_SRC_ALPHA};
     UpdateLayeredWindow(s.titleWnd, NULL, NULL, &size, s.layerDC, &origin, 0, &blend, ULW_ALPHA);
+    return true;
+}
+
+// The edge columns of the ring that the window shows at `offset`: faded in
+// the surface, what they held kept in `kept` column by column; or put back.
+static void FadeRingEdges(uint32_t* surface, int w, int rows, int ring, int offset, int width, int fade,
+                          uint32_t* kept, bool restore) {
+    const DisplayState& s = g_state;
+    const uint32_t bk = DibColor(s.bkColor);
+    for (int side = 0; side < 2; ++side)
+        for (int x = 0; x < fade; ++x) {
+            const uint32_t a = FadeWeight(side ? fade - 1 - x : x, fade);
+            const int column = (offset + (side ? width - fade : 0) + x) % ring;
+            uint32_t* keep = kept + (side * fade + x) * rows;
+            if (!restore) {
+                FadeColumn(surface + column, w, rows, a, bk, false, keep);
+                continue;
+            }
+            for (int y = 0; y < rows; ++y) surface[y * w + column] = keep[y];
+        }
+}
+
+bool PresentFaded(HDC dc, int width, int height, int fade) {
+    DisplayState& s = g_state;
+    int w = 0, h = 0;
+    uint32_t* surface = SurfacePixels(s.surfaceBitmap, &w, &h);
+    const int ring = s.textExtent.cx, rows = h < height ? h : height;
+    // The edge columns are faded in the surface for this one copy and put
+    // back after it: no window-sized picture, the same copies as ever.
+    if (!surface || ring <= 0 || ring > w || rows <= 0 || !MakeLayer(2 * fade, rows)) return false;
+    GdiFlush();  // the surface is written directly
+    const int offset = PresentedOffset();
+    FadeRingEdges(surface, w, rows, ring, offset, width, fade, (uint32_t*)s.layerBits, false);
+    RingPiece pieces[2];
+    const int n = RingPieces(offset, width, ring, pieces);
+    for (int i = 0; i < n; ++i)
+        BitBlt(dc, pieces[i].dstX, 0, pieces[i].width, height, s.memDC, pieces[i].srcX, 0, SRCCOPY);
+    GdiFlush();
+    FadeRingEdges(surface, w, rows, ring, offset, width, fade, (uint32_t*)s.layerBits, true);
     return true;
 }
 

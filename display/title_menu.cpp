@@ -63,6 +63,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
         AppendMenuA(menu, flags, id, ItemText(text, choice, buffer));
     }
     AppendLookItems(menu);
+    AppendScrollItems(menu);
     AppendShowItems(menu);
 
     // The menu's own loop takes the keys while it is open.
@@ -75,6 +76,7 @@ void ShowTitleMenu(HWND window, LPARAM at) {
     NoteMenuKeys(&s.menuKeys, before, after);
 
     if (ChooseLook(window, chosen)) return;  // saved with the appearance
+    if (ChooseScrolling(window, chosen)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     int choice;
     switch (chosen) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "display/marquee_rules.h"
 #include "display/menu_rules.h"
 #include "display/title_file_rules.h"
 #include "display/script_rules.h"
@@ -13,7 +14,7 @@ typedef LOGFONTA FontSpec;
 
 // The menu's choices saved key by key, in this order.
 enum { kChoiceFrame, kChoiceTopMost, kChoiceTitleFile, kChoiceTransparent, kChoiceOutline, kChoiceOutlineColor,
-       kChoiceShow, kChoiceClickThrough, kChoiceCount };
+       kChoiceShow, kChoiceClickThrough, kChoiceScrollMode, kChoiceCount };
 
 // What the picture on screen was made from, besides its text.
 struct PictureKey {
@@ -23,6 +24,7 @@ struct PictureKey {
     int screenW, screenH, clientW, clientH;
     int transparent, outline;
     COLORREF outlineColor;
+    int scrollMode, scrollPauseOver, fadeEdges;
 };
 
 // The appearance group as it is in effect, with whether the file lacks it.
@@ -32,6 +34,7 @@ struct AppearanceValues {
     int scrollStep, scrollInterval, scrollEnabled;
     int transparent, outline;
     COLORREF outlineColor;
+    int scrollMode, scrollPauseOver, fadeEdges;
     LONG unsaved;
     char titleFormat[kTemplateLimit];
 };
@@ -212,6 +215,17 @@ struct DisplayState {
     // the system's size loop: one composition when it ends, not one a step
     int sizeLoop;            // between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE
     int composeAfterSizing;  // a composition waits for the loop's end
+
+    // Scrolling modes, the pause and soft edges, saved with the appearance.
+    int scrollMode;   // kScrollLoop, kScrollBounce or kScrollOnce
+    // The pause (ms held at each lap's start, at each end back and forth) less
+    // the 2000 ms it always was: a record never read from a file holds that.
+    int scrollPauseOver;
+    int fadeEdges;    // columns faded at each edge while the title scrolls; 0 off
+    int scrollTravel;      // back and forth: how far the text's end lies past the window's edge
+    int scrollLapDone;     // once per song: the lap of song `scrollLapSong` is done
+    DWORD scrollLapSong;
+    int speedShown;        // the dialog is writing its own fields: their changes are not the user's
 };
 
 extern DisplayState g_state;
@@ -224,6 +238,8 @@ void LockFont();
 void UnlockFont();
 
 // The title window exists and the user has not closed it.
+inline int ScrollPause() { return g_state.scrollPauseOver + kStandMs; }
+
 inline bool TitleWindowLive() { return g_state.titleWnd != NULL && !g_state.titleWndDestroyed; }
 
 enum { kSettingsUnknown, kSettingsSettling, kSettingsKnown };

@@ -543,6 +543,52 @@ static void RecordFrames(HWND title, const Image& start) {
     }
 }
 
+// Back and forth with soft edges, 200 px/s: every frame from the start,
+// out to the end, back, until it stands at its start again.
+static void RecordBackAndForth(HWND title) {
+    SetPluginKey("Scroll_Mode", "1");
+    SetPluginKey("Scroll_Pause", "800");
+    SetPluginKey("Scroll_Step", "4");
+    SetPluginKey("Fade_Edges", "24");
+    SetTitle(kLongTitle);
+    Sleep(300);
+    Image start, client;
+    CaptureClient(title, &start);
+    const size_t kMostFrames = 400;
+    const DWORD kFrameMs = 40;
+    std::vector<Image> frames;
+    bool left = false;
+    int standing = -1;
+    DWORD due = GetTickCount();
+    while (standing < 10 && frames.size() < kMostFrames) {
+        frames.emplace_back();
+        CaptureWindow(title, &frames.back());
+        CaptureClient(title, &client);
+        if (client.bits != start.bits)
+            left = true;
+        else if (left && standing < 0)
+            standing = 0;
+        if (standing >= 0) ++standing;
+        due += kFrameMs;
+        LONG wait = (LONG)(due - GetTickCount());
+        if (wait > 0) Sleep((DWORD)wait);
+    }
+    if (standing < 0) {
+        Report("back and forth did not come back to its start");
+        ++g_failures;
+    }
+    for (size_t i = 0; i < frames.size(); ++i) {
+        char name[32];
+        wsprintfA(name, "\\bounce-%03d.bmp", (int)i);
+        if (!WriteBmp(g_options.frames + std::string(name), frames[i])) {
+            Report("could not write the frames");
+            ++g_failures;
+            break;
+        }
+    }
+    for (const char* key : {"Scroll_Mode", "Scroll_Pause", "Scroll_Step", "Fade_Edges"}) SetPluginKey(key, NULL);
+}
+
 static DWORD WINAPI ScriptMain(void*) {
     if (g_options.unaware) SetThreadContext(-3);  // per-monitor: captures in real pixels
     const DWORD start = GetTickCount();
@@ -577,6 +623,7 @@ static DWORD WINAPI ScriptMain(void*) {
                 Shot(title, g_options.shots, "long-title-scrolling");
             }
             if (g_options.frames) RecordFrames(title, start);
+            if (g_options.frames) RecordBackAndForth(title);
         }
     }
     fprintf(stderr, "preview: captures done after %lu ms\n", (unsigned long)(GetTickCount() - start));

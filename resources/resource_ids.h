@@ -17,6 +17,7 @@
 #define IDC_FORMAT_GROUP 1010
 #define IDC_TITLE_FORMAT 1011
 #define IDC_FORMAT_FIELDS 1012
+#define IDC_SCROLL_SPEED 1040
 
 // The title window's menu, one id an item in menu order (a separator too);
 // the frame items in frame order.
@@ -42,3 +43,8 @@
 #define IDM_SHOW_PLAYING 2021
 #define IDM_SHOW_ON_CHANGE 2022
 #define IDM_CLICK_THROUGH 2023
+
+// The "Scrolling" submenu, in mode order.
+#define IDM_SCROLL_LOOP 2030
+#define IDM_SCROLL_BOUNCE 2031
+#define IDM_SCROLL_ONCE 2032

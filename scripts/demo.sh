@@ -6,8 +6,8 @@
 # preview for about DEMO_SECONDS (15) under Wine on a private Xvfb and writes
 # out/short-title.png, out/long-title-scrolling.png, out/style-{0,1,2}.png,
 # out/settings-dialog.png, out/about-box.png, out/title-menu.png, out/outline.png,
-# out/transparent.png, out/title-format.png and out/marquee.gif, and copies the first, the menu, the
-# two looks and the GIF to docs/; then, at 150 % (LogPixels 144) with the
+# out/transparent.png, out/title-format.png, out/marquee.gif and out/back-and-forth.gif, and copies
+# the first, the menu, the two looks and the GIFs to docs/; then, at 150 % (LogPixels 144) with the
 # preview not DPI-aware, out/dpi-144.png, copied to docs/ too. With DISPLAY set and
 # WINE_SESSION_HEADLESS=0: runs the preview on that display until closed.
 set -eu
@@ -57,13 +57,19 @@ convert out/script-japanese.png out/script-emoji.png out/script-hebrew.png -back
 png "$run/shots-144/short-title.bmp" out/dpi-144.png
 frames=("$run"/frames/frame-*.bmp)
 convert -delay 4 -loop 0 "${frames[@]}" -layers Optimize out/marquee.gif
+# Every other frame of back and forth: half the file, still smooth.
+bounce=("$run"/frames/bounce-*.bmp)
+half=()
+for ((i = 0; i < ${#bounce[@]}; i += 2)); do half+=("${bounce[i]}"); done
+convert -delay 8 -loop 0 "${half[@]}" -layers Optimize out/back-and-forth.gif
 
 cp out/short-title.png docs/screenshot.png
 cp out/marquee.gif docs/marquee.gif
+cp out/back-and-forth.gif docs/back-and-forth.gif
 cp out/title-menu.png docs/menu.png
 cp out/outline.png docs/outline.png
 cp out/transparent.png docs/transparent.png
 cp out/dpi-144.png docs/dpi-144.png
 cp out/scripts.png docs/scripts.png
 cp out/title-format.png docs/title-format.png
-echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif docs/screenshot.png docs/marquee.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png docs/scripts.png docs/title-format.png
+echo "demo: ${#frames[@]} frames; wrote" out/*.png out/marquee.gif out/back-and-forth.gif docs/screenshot.png docs/marquee.gif docs/back-and-forth.gif docs/menu.png docs/outline.png docs/transparent.png docs/dpi-144.png docs/scripts.png docs/title-format.png

@@ -8,6 +8,7 @@
 #include "plugin/display_state.h"
 #include "plugin/vis_api.h"
 #include "settings/settings_rules.h"
+#include "display/marquee_rules.h"
 #include "display/outline_rules.h"
 #include "display/title_file_rules.h"
 #include "display/show_rules.h"
@@ -235,8 +236,9 @@ bool WriteInt(Profile& p, const char* key, int value) {
     return WriteText(p, key, text);
 }
 
-// Keys newer than the file: written when on, or to turn off what the file
-// has on, so a file that never had them is saved as it always was.
+// Keys newer than the file: written when not `fallback` (what their absence
+// means), or over another value in the file, so a file that never had them
+// is saved as it always was.
 bool WriteOption(Profile& p, const char* key, int on, int fallback = 0) {
     return on == fallback && ReadInt(p, key, fallback) == fallback ? true : WriteInt(p, key, on);
 }
@@ -264,6 +266,24 @@ bool WriteLook(Profile& p) {
     return saved;
 }
 
+// Scrolling's modes, pause and soft edges: absent, the marquee is the loop
+// it always was.
+void ReadScrolling(const Profile& p) {
+    DisplayState& s = g_state;
+    s.scrollMode = ScrollModeOrLoop(ReadInt(p, "Scroll_Mode", kScrollLoop));
+    s.scrollPauseOver = PauseInRange(ReadInt(p, "Scroll_Pause", kStandMs)) - kStandMs;
+    const int fade = ReadInt(p, "Fade_Edges", 0);
+    s.fadeEdges = fade > 0 ? fade : 0;  // at most a quarter of the window where it is used
+}
+
+bool WriteScrolling(Profile& p) {
+    const DisplayState& s = g_state;
+    bool saved = WriteOption(p, "Scroll_Mode", s.scrollMode, kScrollLoop);
+    saved &= WriteOption(p, "Scroll_Pause", ScrollPause(), kStandMs);
+    saved &= WriteOption(p, "Fade_Edges", s.fadeEdges);
+    return saved;
+}
+
 // The file's bytes in one read: whether they changed since the values in
 // memory were read from them. False where the file cannot be read now.
 bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
@@ -287,15 +307,16 @@ bool MarkFile(const char* path, uint32_t* hash, DWORD* bytes) {
     return read;
 }
 
-const char* const kChoiceKeys[kChoiceCount] = {"Window_style", "TopMost", "TitleFile", "Transparent",
-                                                "Outline", "OutlineColor", "Show", "ClickThrough"};
+const char* const kChoiceKeys[kChoiceCount] = {"Window_style", "TopMost",      "TitleFile",
+                                                "Transparent",  "Outline",      "OutlineColor",
+                                                "Show",         "ClickThrough", "Scroll_Mode"};
 
 int* ChoiceField(int key) {
     DisplayState& s = g_state;
     static_assert(sizeof(COLORREF) == sizeof(int), "a colour is kept as its int");
     int* const fields[kChoiceCount] = {&s.styleIndex, &s.topMost, &s.titleFile, &s.transparent,
                                        &s.outline,    reinterpret_cast<int*>(&s.outlineColor), &s.show,
-                                       &s.clickThrough};
+                                       &s.clickThrough, &s.scrollMode};
     return fields[key];
 }
 
@@ -421,6 +442,7 @@ void ReadAppearance(const Profile& p) {
     s.outline = outline;
     s.outlineColor = outlineColor;
     ReadTitleFormat(p);
+    ReadScrolling(p);
     s.appearanceUnsaved = 0;
     if (p.valid) s.appearanceRead = 1;
     ApplyChoices();
@@ -471,6 +493,7 @@ bool SaveAppearance(const VisModule* module, UINT waitMs) {
     saved &= WriteInt(p, "Scroll_Enabled", s.scrollEnabled);
     saved &= WriteLook(p);
     saved &= WriteTitleFormat(p);
+    saved &= WriteScrolling(p);
     // What the file lacks stays in memory for the rest of the load.
     s.appearanceUnsaved = saved ? 0 : 1;
     return saved;

@@ -31,6 +31,9 @@ static void NoteInEffect() {
     v.transparent = s.transparent;
     v.outline = s.outline;
     v.outlineColor = s.outlineColor;
+    v.scrollMode = s.scrollMode;
+    v.scrollPauseOver = s.scrollPauseOver;
+    v.fadeEdges = s.fadeEdges;
     v.unsaved = s.appearanceUnsaved;
 }
 
@@ -44,6 +47,9 @@ static void RestoreInEffect() {
     s.transparent = v.transparent;
     s.outline = v.outline;
     s.outlineColor = v.outlineColor;
+    s.scrollMode = v.scrollMode;
+    s.scrollPauseOver = v.scrollPauseOver;
+    s.fadeEdges = v.fadeEdges;
     s.appearanceUnsaved = v.unsaved;
 }
 
@@ -144,6 +150,30 @@ static void ReadShowControls(HWND dialog) {
     s.clickThrough = Checked(dialog, IDC_CLICK_THROUGH);
 }
 
+// The speed the step and interval fields give, in its own field.
+static void ShowSpeed(HWND dialog) {
+    SetItemNumber(dialog, IDC_SCROLL_SPEED,
+                  SpeedOfPace(ReadItemNumber(dialog, IDC_SCROLL_STEP), ReadItemNumber(dialog, IDC_SCROLL_INTERVAL)));
+}
+
+// Typing a speed sets the step and interval that give it; typing either of
+// those shows the speed they give. What the dialog writes itself is not typed.
+static void OnEdited(HWND dialog, int id) {
+    DisplayState& s = g_state;
+    if (s.speedShown) return;
+    s.speedShown = 1;
+    const VisModule* module = DialogModule(dialog);
+    ScrollPace pace;
+    if (id == IDC_SCROLL_STEP || id == IDC_SCROLL_INTERVAL) {
+        ShowSpeed(dialog);
+    } else if (id == IDC_SCROLL_SPEED && module &&
+               PaceForSpeed(ReadItemNumber(dialog, IDC_SCROLL_SPEED), module->delayMs, &pace)) {
+        SetItemNumber(dialog, IDC_SCROLL_STEP, pace.step);
+        SetItemNumber(dialog, IDC_SCROLL_INTERVAL, pace.interval);
+    }
+    s.speedShown = 0;
+}
+
 static void ShowFaceName(HWND dialog, const char* face) {
     SendDlgItemMessageA(dialog, IDC_FACE_NAME, WM_SETTEXT, 0, (LPARAM)face);
 }
@@ -156,6 +186,7 @@ static void InitDialog(HWND dialog) {
     ShowFaceName(dialog, face);
     SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_SETCHECK, g_state.scrollEnabled ? BST_CHECKED : BST_UNCHECKED,
                         0);
+    g_state.speedShown = 1;
     SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
     SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
     char format[kTemplateLimit];
@@ -165,6 +196,8 @@ static void InitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, EM_LIMITTEXT, kTemplateLimit - 1, 0);
     SendDlgItemMessageA(dialog, IDC_TITLE_FORMAT, WM_SETTEXT, 0, (LPARAM)format);
     InitShowControls(dialog);
+    ShowSpeed(dialog);
+    g_state.speedShown = 0;
 
     RECT desktop, box;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -270,6 +303,7 @@ INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         InitDialog(dialog);
         return 1;
     case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE) OnEdited(dialog, LOWORD(wParam));
         return OnCommand(dialog, wParam);
     default:
         return 0;

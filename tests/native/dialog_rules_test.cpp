@@ -94,4 +94,44 @@ TEST(CentreOrigin, Table) {
     }
 }
 
+// Speed in pixels per second for frames every 25 ms: step 1 while its
+// interval stays at or above 25 ms (up to 40 px/s), then the smallest step
+// whose interval reaches 25 ms.
+TEST(ScrollSpeed, PaceForSpeedTable) {
+    const struct {
+        int32_t speed, frame;
+        bool set;
+        int32_t step, interval;
+    } rows[] = {
+        {1, 25, true, 1, 1000},      {3, 25, true, 1, 333},       {20, 25, true, 1, 50},
+        {39, 25, true, 1, 26},       {40, 25, true, 1, 25},       {41, 25, true, 2, 49},
+        {50, 25, true, 2, 40},       {100, 25, true, 3, 30},      {1000, 25, true, 25, 25},
+        {200000, 25, true, 2500, 25}, {INT32_MAX, 25, true, 2500, 25}, {50, 0, true, 1, 20},
+        {50, -7, true, 1, 20},       {0, 25, false, 0, 0},        {-5, 25, false, 0, 0},
+        {INT32_MIN, 25, false, 0, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.speed) + " px/s, frames every " + std::to_string(r.frame) + " ms");
+        ScrollPace pace = {0, 0};
+        EXPECT_EQ(PaceForSpeed(r.speed, r.frame, &pace), r.set);
+        EXPECT_EQ(pace.step, r.step);
+        EXPECT_EQ(pace.interval, r.interval);
+    }
+    // Every speed comes back within 2 %, never more than one step a frame.
+    for (int32_t v = 1; v <= 5000; ++v) {
+        ScrollPace pace;
+        ASSERT_TRUE(PaceForSpeed(v, 25, &pace));
+        ASSERT_GE(pace.interval, 25) << v;
+        ASSERT_TRUE(pace.step == 1 || pace.interval < 2 * 25) << v;
+        ASSERT_LE(std::abs(SpeedOfPace(pace.step, pace.interval) - v), v / 50 + 1) << v;
+    }
+}
+
+TEST(ScrollSpeed, SpeedOfPaceTable) {
+    const int32_t rows[][3] = {{1, 20, 50}, {2, 40, 50},  {1, 26, 38},         {3, 30, 100},       {1, 3, 333},
+                               {0, 20, 0},  {1, 0, 0},    {-1, 20, 0},         {1, -20, 0},        {INT32_MAX, 1, INT32_MAX},
+                               {1, INT32_MAX, 0}, {4, 20, 200}};
+    for (const auto& r : rows) EXPECT_EQ(SpeedOfPace(r[0], r[1]), r[2]) << r[0] << " px per " << r[1] << " ms";
+}
+
 }  // namespace

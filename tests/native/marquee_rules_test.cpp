@@ -302,6 +302,143 @@ TEST(AdvanceMarquee, MillisecondTickPatternIsRegular) {
     }
 }
 
+// ---- the scrolling modes ----
+
+struct ModeRow {
+    uint32_t sinceComposition;  // now - T
+    int32_t offset;
+    uint32_t clockSinceComposition;
+};
+
+// Back and forth over 10 px (text 10 px wider than the window), 4 px every
+// 20 ms, 1000 ms pause: a run of 3 steps (60 ms), the last one short; a
+// cycle of 60 + 1000 + 60 + 1000 ms. Each row is one call right after a
+// composition at T, so a late frame lands where the clock says, across
+// turns, holds, whole cycles and the tick's wrap.
+TEST(ScrollModes, BackAndForthIsAFunctionOfTheClock) {
+    const ModeRow rows[] = {
+        {0, 0, 1000},        {1019, 0, 1000},     {1020, 4, 1000},          {1059, 8, 1000},
+        {1060, 10, 1000},    {1500, 10, 1000},    {2060, 10, 1000},         {2079, 10, 1000},
+        {2080, 6, 1000},     {2100, 2, 1000},     {2120, 0, 1000},          {3119, 0, 1000},
+        {3120, 0, 3120},     {3140, 4, 3120},     {1000 + 5 * 2120 + 1030, 10, 1000 + 5 * 2120},
+        {1000 + 7 * 2120 + 1085, 6, 1000 + 7 * 2120},
+    };
+    for (uint32_t t : kCompositionTicks) {
+        for (const ModeRow& r : rows) {
+            SCOPED_TRACE("T=" + std::to_string(t) + " call at T+" + std::to_string(r.sinceComposition));
+            Marquee m = {0, t + 1000u};
+            MarqueeInput in{t + r.sinceComposition, 20, 4, 100000, 1000, kScrollBounce, 10};
+            int32_t lap = 0;
+            EXPECT_EQ(AdvanceScroll(in, &m.offset, &m.clock, &lap), r.offset != 0);
+            EXPECT_EQ(m.offset, r.offset);
+            EXPECT_EQ(m.clock - t, r.clockSinceComposition);
+            EXPECT_EQ(lap, 0);
+        }
+    }
+}
+
+TEST(ScrollModes, StandsWithoutRoomOrPace) {
+    const int32_t bad[][3] = {{0, 4, 10}, {20, 0, 10}, {-20, 4, 10}, {20, 4, 0}, {20, 4, -10}};
+    for (const auto& b : bad) {
+        Marquee m = {3, 100};
+        MarqueeInput in{5000, b[0], b[1], 1000, 1000, kScrollBounce, b[2]};
+        int32_t lap = 0;
+        EXPECT_FALSE(AdvanceScroll(in, &m.offset, &m.clock, &lap));
+        EXPECT_EQ(m.offset, 3);
+        EXPECT_EQ(m.clock, 100u);
+    }
+}
+
+// Once per song: the loop's one lap (W 30, 10 px every 20 ms, 500 ms pause),
+// then at rest at the start whatever the clock does; a composition for a new
+// song starts the lap again.
+TEST(ScrollModes, OnceRestsAfterItsLapUntilTheSongChanges) {
+    const struct {
+        uint32_t since;
+        bool moves;
+        int32_t offset, lapDone;
+    } rows[] = {
+        {499, false, 0, 0}, {520, true, 10, 0}, {545, true, 20, 0}, {560, true, 0, 1}, {1100, false, 0, 1},
+        {100000, false, 0, 1}, {0x7FFFFFF0u, false, 0, 1},
+    };
+    for (uint32_t t : kCompositionTicks) {
+        for (int song = 0; song < 2; ++song) {
+            SCOPED_TRACE("T=" + std::to_string(t) + " song " + std::to_string(song));
+            const uint32_t start = t + uint32_t(song) * 5000u;
+            Marquee m = {0, start + 500u};  // a composition: the lap starts afresh
+            int32_t lap = 0;
+            for (const auto& r : rows) {
+                MarqueeInput in{start + r.since, 20, 10, 30, 500, kScrollOnce, 0};
+                EXPECT_EQ(AdvanceScroll(in, &m.offset, &m.clock, &lap), r.moves) << r.since;
+                EXPECT_EQ(m.offset, r.offset) << r.since;
+                EXPECT_EQ(lap, r.lapDone) << r.since;
+            }
+        }
+    }
+}
+
+// The loop with its pause set: a wrap stands that long (kept within 0..60 s).
+TEST(ScrollModes, LoopPauseIsTheStandAfterEachWrap) {
+    const int32_t pauses[][2] = {{0, 0}, {500, 500}, {60000, 60000}, {-5, 0}, {70000, 60000}, {INT32_MIN, 0}};
+    for (const auto& p : pauses) {
+        for (int32_t mode : {int32_t(kScrollLoop), int32_t(kScrollOnce), 7, -1}) {
+            SCOPED_TRACE("pause " + std::to_string(p[0]) + " mode " + std::to_string(mode));
+            Marquee m = {299, 0xFFFFFFF0u};
+            int32_t lap = 0;
+            MarqueeInput in{0xFFFFFFF0u + 27u, 20, 1, 300, p[0], mode, 0};
+            ASSERT_TRUE(AdvanceScroll(in, &m.offset, &m.clock, &lap));
+            EXPECT_EQ(m.offset, 0);
+            EXPECT_EQ(m.clock, 0xFFFFFFF0u + 20u + uint32_t(p[1]));
+            EXPECT_EQ(lap, mode == kScrollOnce ? 1 : 0);
+        }
+    }
+    for (int32_t stored : {-1, 0, 1, 2, 3, 100}) EXPECT_EQ(ScrollModeOrLoop(stored), stored == 1 || stored == 2 ? stored : 0);
+}
+
+TEST(SoftEdges, FadeWidthTable) {
+    const int32_t rows[][3] = {{0, 400, 0},      {-5, 400, 0},   {16, 400, 16},         {100, 400, 100},
+                               {101, 400, 100},  {16, 0, 0},     {16, -3, 0},           {INT32_MAX, 400, 100},
+                               {16, 63, 15},     {INT32_MIN, 400, 0}, {1, 3, 0}};
+    for (const auto& r : rows) EXPECT_EQ(FadeWidth(r[0], r[1]), r[2]) << r[0] << " in " << r[1];
+}
+
+// 8 x 2 pictures, 2 columns faded at each side; the middle untouched.
+TEST(SoftEdges, FadeEdgesTable) {
+    const struct {
+        const char* label;
+        uint32_t pixel, bk;
+        bool transparent;
+        uint32_t outer, inner;  // columns 0 and 7, 1 and 6
+    } rows[] = {
+        {"white into black", 0x00FFFFFFu, 0x000000u, false, 0x003F3F3Fu, 0x00BFBFBFu},
+        {"black into red", 0x00000000u, 0x0000FFu, false, 0x00C00000u, 0x00400000u},
+        {"opaque grey into clear", 0xFF808080u, 0, true, 0x3F202020u, 0xBF606060u},
+        {"clear stays 1 for the mouse", 0x01000000u, 0, true, 0x01000000u, 0x01000000u},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        std::vector<uint32_t> px(16, r.pixel);
+        FadeEdges(px.data(), 8, 2, 2, r.bk, r.transparent);
+        for (int y = 0; y < 2; ++y) {
+            const uint32_t* row = px.data() + y * 8;
+            EXPECT_EQ(row[0], r.outer);
+            EXPECT_EQ(row[7], r.outer);
+            EXPECT_EQ(row[1], r.inner);
+            EXPECT_EQ(row[6], r.inner);
+            for (int x = 2; x < 6; ++x) EXPECT_EQ(row[x], r.pixel) << x;
+        }
+    }
+    // A fade wider than half the picture meets in the middle, each column once.
+    std::vector<uint32_t> px(7 * 3, 0x00FFFFFFu);
+    FadeEdges(px.data(), 7, 3, 100, 0, false);
+    EXPECT_EQ(px[3], 0x00FFFFFFu);
+    EXPECT_EQ(px[0], px[6]);
+    FadeEdges(px.data(), 0, 3, 2, 0, false);
+    FadeEdges(px.data(), 7, 3, 0, 0, false);
+    FadeEdges(px.data(), 7, -1, 2, 0, false);
+    EXPECT_EQ(px[3], 0x00FFFFFFu);
+}
+
 // ---- RingPieces ----
 
 struct PieceRow {

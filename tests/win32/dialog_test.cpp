@@ -860,3 +860,33 @@ TEST(ConfigDialog, TitleFormatIsTakenOnOkAndApplyAndUndoneOnCancel) {
 }
 
 }  // namespace
+
+// The speed field: typing a speed sets the step and interval that give it
+// (step 1 down to a 25 ms interval, the frames' pace, then larger steps);
+// typing either of those shows the speed they give; OK saves what it set.
+TEST(ConfigDialog, SpeedFieldSetsStepAndInterval) {
+    const int kSpeed = 1040;
+    HostPlayer player("1. Artist - Song - Winamp", Section("Scroll_Step=4\r\nScroll_Interval=20\r\n").c_str());
+    const struct {
+        int id;
+        const char* typed;
+        const char *step, *interval, *speed;
+    } rows[] = {
+        {kSpeed, "50", "2", "40", "50"},   {kSpeed, "30", "1", "33", "30"},   {kStep, "3", "3", "33", "91"},
+        {kSpeed, "abc", "3", "33", "abc"}, {kInterval, "0", "3", "0", "0"},   {kSpeed, "1000", "25", "25", "1000"},
+        {kSpeed, "100", "3", "30", "100"},
+    };
+    RunDialog(player, [&](HWND dlg) {
+        EXPECT_EQ(ItemText(dlg, kSpeed), "200") << "4 px every 20 ms";
+        for (const auto& r : rows) {
+            SCOPED_TRACE(std::string("typed ") + r.typed);
+            SetDlgItemTextA(dlg, r.id, r.typed);
+            EXPECT_EQ(ItemText(dlg, kStep), r.step);
+            EXPECT_EQ(ItemText(dlg, kInterval), r.interval);
+            EXPECT_EQ(ItemText(dlg, kSpeed), r.speed);
+        }
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(IniValue(player.plugin.iniPath, "Scroll_Step"), "3");
+    EXPECT_EQ(IniValue(player.plugin.iniPath, "Scroll_Interval"), "30");
+}

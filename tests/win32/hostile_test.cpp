@@ -23,7 +23,7 @@ const char* const kOurKeys[] = {"screen_x", "screen_y", "screen_w",  "screen_h",
                                 "italic",   "underline", "strikeout", "charset",     "facename",        "color",
                                 "bkcolor",  "scroll_step", "scroll_interval", "scroll_enabled",  "topmost",
                                 "titlefile", "transparent", "outline", "outlinecolor", "titleformat", "show",
-                                "showseconds", "clickthrough"};
+                                "showseconds", "clickthrough", "scroll_mode", "scroll_pause", "fade_edges"};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::tolower(c); });
@@ -365,6 +365,14 @@ std::vector<Row> IniRows() {
                            EXPECT_NE(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_LAYERED, 0) << "not transparent";
                        },
                        ExpectSaved({{"Transparent", "1"}, {"Outline", "2"}})));
+    rows.push_back(Ini("scrolling's keys, odd values",
+                       Section("Scroll_Mode=-2147483648\r\nScroll_Pause=99999999999\r\nFade_Edges=-5\r\n"), nullptr,
+                       ExpectSaved({{"Scroll_Mode", "0"}, {"Scroll_Pause", "60000"}, {"Fade_Edges", "0"}})));
+    Row bounce = Ini("back and forth with no pause and soft edges wider than the window",
+                     Section("Scroll_Mode=1\r\nScroll_Pause=-1\r\nFade_Edges=99999\r\nScroll_Step=2147483647\r\n"),
+                     nullptr, ExpectSaved({{"Scroll_Mode", "1"}, {"Scroll_Pause", "0"}, {"Fade_Edges", "99999"}}));
+    bounce.title = kLongTitle;
+    rows.push_back(bounce);
     rows.push_back(Ini("TopMost and TitleFile, odd values", Section("TopMost=-2147483648\r\nTitleFile=12abc\r\n"),
                        [](HostPlayer& p, HWND title) {
                            EXPECT_NE(GetWindowLongA(title, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "not on top";

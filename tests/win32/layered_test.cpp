@@ -247,7 +247,7 @@ TEST(LayeredWindow, LookThroughTheMenu) {
     HWND menu = WaitForMenu();
     ASSERT_NE(menu, nullptr);
     const std::vector<MenuItem> items = MenuItems(menu);
-    ASSERT_EQ(items.size(), 13u);
+    ASSERT_EQ(items.size(), 14u);
     EXPECT_TRUE(items[7].checked);
     KeyStroke(VK_ESCAPE);
     player.Pump(100);

@@ -3,6 +3,8 @@
 // arithmetic is covered natively with injected ticks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -271,3 +273,158 @@ TEST(MarqueeScreen, StepZeroStaysAtItsStart) { StaysAtItsStart("Scroll_Step=0");
 TEST(MarqueeScreen, NegativeStepStaysAtItsStart) { StaysAtItsStart("Scroll_Step=-3"); }
 
 }  // namespace
+
+namespace {
+
+// How far `later` lies along the text from `earlier`: + left, - right, 0 the
+// same picture; INT_MIN when no shift lines them up.
+int Moved(const Shot& earlier, const Shot& later) {
+    if (later.pixels == earlier.pixels) return 0;
+    const int left = ShiftLeft(earlier, later, kWidth - 20);
+    if (left > 0) return left;
+    const int right = ShiftLeft(later, earlier, kWidth - 20);
+    return right > 0 ? -right : INT_MIN;
+}
+
+// The widest run of background columns.
+int WidestBlank(const Shot& s) {
+    int widest = 0;
+    for (int x = 0, run = 0; x < s.width; ++x) {
+        run = s.columnBlank(x) ? run + 1 : 0;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
+
+// Chosen in the title window's menu: "Scrolling", then item `mode`; the
+// submenu shows the three modes with `checked` marked.
+void ChooseScrollMode(HostPlayer& player, int mode, int checked) {
+    PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
+    HWND menu = WaitForMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::vector<MenuItem> items = MenuItems(menu);
+    ASSERT_EQ(items.size(), 14u);
+    EXPECT_EQ(items[10].text, "Scrolling");
+    ClickMenuItem(menu, 10);
+    HWND sub = nullptr;
+    for (int tries = 0; !sub && tries < 100; ++tries, player.Pump(20))
+        for (HWND m = FindWindowExA(nullptr, nullptr, "#32768", nullptr); m; m = FindWindowExA(nullptr, m, "#32768", nullptr))
+            if (m != menu && IsWindowVisible(m)) sub = m;
+    ASSERT_NE(sub, nullptr) << "no submenu";
+    const std::vector<MenuItem> modes = MenuItems(sub);
+    ASSERT_EQ(modes.size(), 3u);
+    const char* const texts[] = {"Loop", "Back and forth", "Once per song"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(modes[i].text, texts[i]);
+        EXPECT_EQ(modes[i].checked, i == checked);
+        EXPECT_TRUE(modes[i].radio);
+    }
+    ClickMenuItem(sub, mode);
+}
+
+}  // namespace
+
+// Back and forth, chosen in the menu: from the start until the text's end
+// meets the right edge, a hold, back to the very start, and out again;
+// never the gap or a second copy. Followed capture to capture.
+TEST(MarqueeScreen, BackAndForthTurnsAtTheRightEdge) {
+    HostPlayer player(kLongTitle, Ini("Scroll_Step=4\r\nScroll_Interval=20\r\nScroll_Pause=400\r\n").c_str());
+    double t0 = 0;
+    const Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    ChooseScrollMode(player, 1, 0);
+    player.Pump(50);
+    const std::vector<std::string> lines = SectionLines(player.plugin.iniPath, "Title Display (ALPHA)");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Scroll_Mode=1"), lines.end()) << "not saved";
+    EXPECT_TRUE(Grab(player).pixels == start.pixels) << "not back at the start";
+
+    Shot last = start;
+    int at = 0, farthest = 0, turns = 0, direction = 1, endInk = -1;
+    bool backAtStart = false, outAgain = false;
+    const double begin = NowMs();
+    while (NowMs() < begin + 9000 && !outAgain) {
+        player.Pump(25);
+        const Shot s = Grab(player);
+        const int moved = Moved(last, s);
+        ASSERT_NE(moved, INT_MIN) << "not a shift of the last picture at " << (s.ms - begin) << " ms";
+        EXPECT_LT(WidestBlank(s), 2 * kHeight - 20) << "the gap is shown";
+        if (moved != 0 && (moved > 0 ? 1 : -1) != direction) {
+            ++turns;
+            direction = -direction;
+            if (direction < 0) {
+                farthest = at;
+                endInk = LastInkColumn(last);
+            }
+        }
+        at += moved;
+        ASSERT_GE(at, 0) << "went back past the start";
+        if (turns == 1 && at == 0) {
+            backAtStart = true;
+            EXPECT_TRUE(s.pixels == start.pixels);
+        }
+        if (turns == 2) outAgain = true;
+        last = s;
+    }
+    ASSERT_TRUE(backAtStart) << "turned " << turns << " times, at " << at;
+    EXPECT_TRUE(outAgain);
+    EXPECT_GT(farthest, 100) << "turned too early";
+    EXPECT_GE(endInk, kWidth - 8) << "the end did not reach the right edge";
+}
+
+// Once per song: one lap after the title changes, then still at its start;
+// the next song gets its lap.
+TEST(MarqueeScreen, OncePerSongRestsAfterItsLap) {
+    HostPlayer player(kLongTitle,
+                      Ini("Scroll_Step=8\r\nScroll_Interval=20\r\nScroll_Pause=500\r\nScroll_Mode=2\r\n").c_str());
+    double t0 = 0;
+    Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    for (int song = 0; song < 2; ++song) {
+        SCOPED_TRACE("song " + std::to_string(song));
+        // A lap of some 600 px at 400 px/s after 500 ms.
+        WaitUntilMs(player, t0 + 900);
+        EXPECT_FALSE(Grab(player).pixels == start.pixels) << "no lap";
+        WaitUntilMs(player, t0 + 3000);
+        const Shot rest = Grab(player);
+        EXPECT_TRUE(rest.pixels == start.pixels) << "not at rest at its start";
+        WaitUntilMs(player, t0 + 4000);
+        EXPECT_TRUE(Grab(player).pixels == start.pixels) << "moved again";
+        player.SetTitle("Slow red dogs sleep all day - Winamp");
+        t0 = NowMs();
+        player.Pump(100);
+        start = Grab(player);
+    }
+}
+
+// Soft edges over 20 px: while the title scrolls the outermost columns stay
+// close to the background and the fade's middle about halfway; at rest at
+// its start nothing fades.
+TEST(MarqueeScreen, SoftEdgesWhileScrollingOnly) {
+    HostPlayer player(kLongTitle, Ini("Scroll_Step=4\r\nScroll_Interval=20\r\nFade_Edges=20\r\n").c_str());
+    double t0 = 0;
+    const Shot start = StartComposed(player, &t0);
+    ASSERT_EQ(start.width, kWidth);
+    // Brightest channel over columns [from, to) of a set of pictures.
+    auto brightest = [](const std::vector<Shot>& shots, int from, int to) {
+        uint32_t most = 0;
+        for (const Shot& s : shots)
+            for (int x = from; x < to; ++x)
+                for (int y = 0; y < s.height; ++y)
+                    for (int shift : {0, 8, 16}) most = std::max(most, (s.at(x, y) >> shift) & 0xFF);
+        return most;
+    };
+    EXPECT_GE(brightest({start}, 0, 8), 240u) << "the start is faded";
+    EXPECT_GE(brightest({start}, kWidth - 20, kWidth), 240u) << "the start is faded";
+    WaitUntilMs(player, t0 + 2300);
+    std::vector<Shot> moving;
+    for (int i = 0; i < 25; ++i) {
+        player.Pump(40);
+        moving.push_back(Grab(player));
+    }
+    EXPECT_LE(brightest(moving, 0, 2), 40u);
+    EXPECT_LE(brightest(moving, kWidth - 2, kWidth), 40u);
+    const uint32_t middle = brightest(moving, 10, 11);
+    EXPECT_GE(middle, 80u);
+    EXPECT_LE(middle, 180u);
+    EXPECT_GE(brightest(moving, 90, 110), 240u);
+}

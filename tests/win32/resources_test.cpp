@@ -186,6 +186,9 @@ const ExpectedItem kConfigItems[] = {
     {kNoId, kStatic, "seconds", 193, 94, 40, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
     {kNoId, kButton, "show the window", 150, 50, 133, 60, BS_GROUPBOX},
     {1024, kButton, "Click-through (hold Ctrl to reach it)", 150, 113, 133, 12, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP},
+    {kNoId, kStatic, "speed", 7, 155, 30, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
+    {1040, kEdit, "", 40, 154, 30, 14, kNumber},
+    {kNoId, kStatic, "pixels per second", 73, 155, 62, 12, SS_LEFT | SS_CENTERIMAGE | WS_GROUP},
 };
 
 const char kAboutText[] =
@@ -272,13 +275,14 @@ TEST_F(Resources, SettingsDialogTabStopsAndGroups) {
     EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "1005", "1000", "1003", "1004", "\"dots per\"",
                                                "\"millisecond\"", "\"scroll speed\"", "\"font\"", "1001", "1007",
                                                "1002", "1006", "1008", "1010", "1011", "1012", "1020", "1021", "1022",
-                                               "1023", "\"seconds\"", "\"show the window\"", "1024"}));
+                                               "1023", "\"seconds\"", "\"show the window\"", "1024", "\"speed\"", "1040",
+                                               "\"pixels per second\""}));
     // The interval field comes before the step field.
     EXPECT_EQ(tabStops,
               (std::vector<std::string>{"1", "2", "1000", "1003", "1004", "1001", "1007", "1002", "1006", "1008",
-                                        "1011", "1020", "1023", "1024"}));
+                                        "1011", "1020", "1023", "1024", "1040"}));
     EXPECT_EQ(groups, (std::vector<std::string>{"1005", "\"dots per\"", "\"millisecond\"", "1012", "1020", "1023",
-                                                "\"seconds\"", "1024"}));
+                                                "\"seconds\"", "1024", "\"speed\"", "\"pixels per second\""}));
 }
 
 TEST_F(Resources, AboutBoxTemplate) {

@@ -848,7 +848,7 @@ namespace {
 
 const char* const kMenuTexts[] = {"Tool window frame", "Sizing border", "No frame", "", "Always on top",
                                   "Write title to nowplaying.txt", "", "Transparent background", "Outline",
-                                  "Outline colour...", "", "Show", "Click-through (hold Ctrl to reach it)"};
+                                  "Outline colour...", "Scrolling", "", "Show", "Click-through (hold Ctrl to reach it)"};
 
 bool TopMost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -871,8 +871,8 @@ HWND OpenMenu(HWND w, POINT at, int style, bool topMost, bool titleFile) {
     EXPECT_NEAR(r.left, corner.x, 4) << "the menu is not where it was asked for";
     EXPECT_NEAR(r.top, corner.y, 4) << "the menu is not where it was asked for";
     const std::vector<MenuItem> items = MenuItems(menu);
-    EXPECT_EQ(items.size(), 13u);
-    for (size_t i = 0; i < items.size() && i < 13; ++i) {
+    EXPECT_EQ(items.size(), 14u);
+    for (size_t i = 0; i < items.size() && i < 14; ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
         EXPECT_EQ(items[i].text, kMenuTexts[i]);
         const bool checked = i < 3 ? (int)i == style : i == 4 ? topMost : i == 5 ? titleFile : false;
@@ -1272,7 +1272,7 @@ TEST(TitleWindow, ChoicesThatCannotBeSavedYetAreKeptAndSavedLater) {
         ASSERT_NE(menu, nullptr);
         const std::vector<MenuItem> items = MenuItems(menu);
         KeyStroke(VK_ESCAPE);
-        ASSERT_EQ(items.size(), 13u);
+        ASSERT_EQ(items.size(), 14u);
         EXPECT_EQ(items[7].text, "Transparent background (not saved)");
         EXPECT_TRUE(items[7].checked) << "the choice is still in effect";
         EXPECT_EQ(items[8].text, "Outline");
@@ -1302,7 +1302,7 @@ TEST(TitleWindow, OnePlayerWritesTheTitleFile) {
     ASSERT_NE(menu, nullptr);
     const std::vector<MenuItem> items = MenuItems(menu);
     KeyStroke(VK_ESCAPE);
-    ASSERT_EQ(items.size(), 13u);
+    ASSERT_EQ(items.size(), 14u);
     EXPECT_EQ(items[5].text, "Write title to nowplaying.txt (in use by another player)");
     JoinPumping(neighbour);
     EXPECT_EQ(other, 0);
@@ -1461,11 +1461,11 @@ TEST(TitleWindow, ClickThroughAndTheWaysBack) {
     HWND menu = WaitForMenu();
     ASSERT_NE(menu, nullptr);
     const std::vector<MenuItem> items = MenuItems(menu);
-    ASSERT_EQ(items.size(), 13u);
-    EXPECT_EQ(items[11].text, "Show");
-    EXPECT_EQ(items[12].text, "Click-through (hold Ctrl to reach it)");
-    EXPECT_TRUE(items[12].checked);
-    ClickMenuItem(menu, 12);
+    ASSERT_EQ(items.size(), 14u);
+    EXPECT_EQ(items[12].text, "Show");
+    EXPECT_EQ(items[13].text, "Click-through (hold Ctrl to reach it)");
+    EXPECT_TRUE(items[13].checked);
+    ClickMenuItem(menu, 13);
     FramesFor(player, 100);
     EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & kThrough, 0);
     EXPECT_TRUE(HasLine(SectionLines(player.plugin.iniPath, "Title Display (ALPHA)"), "ClickThrough=0"));
