@@ -631,6 +631,15 @@ void ClickMenuItem(HWND menuWindow, int index) {
     MouseClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+std::vector<MenuItem> TitleMenuItems(HWND title) {
+    PostMessageA(title, WM_CONTEXTMENU, (WPARAM)title, -1);
+    HWND menu = WaitForMenu();
+    if (!menu) return {};
+    const std::vector<MenuItem> items = MenuItems(menu);
+    KeyStroke(VK_ESCAPE);
+    return items;
+}
+
 bool ChooseFromTitleMenu(HWND title, int index, int subIndex) {
     PostMessageA(title, WM_CONTEXTMENU, (WPARAM)title, -1);
     HWND menu = WaitForMenu();

@@ -226,6 +226,9 @@ void ClickMenuItem(HWND menuWindow, int index);
 // `index`, then item `subIndex` of the submenu that opens; false when a
 // menu did not open. No test assertions: callable from any thread.
 bool ChooseFromTitleMenu(HWND title, int index, int subIndex = -1);
+// What the title window's menu shows, opened as the menu key does and closed
+// with Escape; empty when it did not open.
+std::vector<MenuItem> TitleMenuItems(HWND title);
 
 // ---- another program on the desktop ----
 // Exit code bits of neighbour.exe.

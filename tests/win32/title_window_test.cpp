@@ -1267,11 +1267,7 @@ TEST(TitleWindow, ChoicesThatCannotBeSavedYetAreKeptAndSavedLater) {
         player.Frame();
         ASSERT_TRUE(ChooseFromTitleMenu(player.TitleWindow(), 7));
         player.Pump(150);
-        PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
-        HWND menu = WaitForMenu();
-        ASSERT_NE(menu, nullptr);
-        const std::vector<MenuItem> items = MenuItems(menu);
-        KeyStroke(VK_ESCAPE);
+        const std::vector<MenuItem> items = TitleMenuItems(player.TitleWindow());
         ASSERT_EQ(items.size(), 14u);
         EXPECT_EQ(items[7].text, "Transparent background (not saved)");
         EXPECT_TRUE(items[7].checked) << "the choice is still in effect";
@@ -1297,11 +1293,7 @@ TEST(TitleWindow, OnePlayerWritesTheTitleFile) {
     player.SetAutoFrames(true);
     player.Pump(500);
     EXPECT_EQ(FileBytes(nowPlaying), "1. Theirs - Y") << "both players write the file";
-    PostMessageA(player.TitleWindow(), WM_CONTEXTMENU, (WPARAM)player.TitleWindow(), -1);
-    HWND menu = WaitForMenu();
-    ASSERT_NE(menu, nullptr);
-    const std::vector<MenuItem> items = MenuItems(menu);
-    KeyStroke(VK_ESCAPE);
+    const std::vector<MenuItem> items = TitleMenuItems(player.TitleWindow());
     ASSERT_EQ(items.size(), 14u);
     EXPECT_EQ(items[5].text, "Write title to nowplaying.txt (in use by another player)");
     JoinPumping(neighbour);
