@@ -119,8 +119,7 @@ enum { kLayerNone, kLayerAlpha, kLayerUpdated };
 void StartShow();
 // A frame's part: the player's state, the fades, Ctrl over a click-through
 // window. False while the window is hidden: the frame then draws nothing.
-// `asked`: a redraw was requested (the player's caption changed).
-bool ShowFrame(bool asked);
+bool ShowFrame();
 // WS_EX_LAYERED and WS_EX_TRANSPARENT as the window needs them now.
 DWORD LayerBits();
 // The one writer of the window's extended style.

@@ -28,7 +28,7 @@ int __cdecl VisRender(VisModule* module) {
         RefreshSongTime();
     }
     CatchUp(module);
-    if (ShowFrame(redraw || titleSet)) ScrollTick();
+    if (ShowFrame()) ScrollTick();
     return 0;
 }
 

@@ -75,7 +75,7 @@ static void ApplyAlpha(HWND window, int alpha) {
     }
 }
 
-bool ShowFrame(bool asked) {
+bool ShowFrame() {
     DisplayState& s = g_state;
     // Shown for good, as ever: the frame pays two loads, or a key state.
     if (!s.show && !s.windowHidden && s.windowAlpha == 255) {
@@ -86,15 +86,17 @@ bool ShowFrame(bool asked) {
         return true;
     }
     const DWORD now = TickMs();
-    // Hidden, and nothing that could show it: no new song, no question due.
-    // Its style waits for it to show.
-    if (s.windowHidden && s.show && !asked && s.songChanges == s.songsSeen && !s.showRun.target &&
-        now - s.stateAsked < kStateEveryMs)
+    // Hidden, and nothing that could show it: no new song, no new state (a
+    // composition asks the player), no question due. Its style waits for it
+    // to show.
+    if (s.windowHidden && s.show && s.songChanges == s.songsSeen && s.playState == s.stateSeen &&
+        !s.showRun.target && now - s.stateAsked < kStateEveryMs)
         return false;
     if (!TitleWindowLive()) return true;
     HWND window = s.titleWnd;
     FollowCtrl(window);
-    if (s.show && (asked || now - s.stateAsked >= kStateEveryMs)) {
+    // A player that changes its state without its caption is asked now and then.
+    if (s.show && now - s.stateAsked >= kStateEveryMs) {
         s.stateAsked = now;
         AskPlayState();
     }
