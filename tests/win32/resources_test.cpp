@@ -254,7 +254,7 @@ TEST_F(Resources, SettingsDialogTemplate) {
     EXPECT_EQ(t.x, 0);
     EXPECT_EQ(t.y, 0);
     EXPECT_EQ(t.cx, 290);
-    EXPECT_EQ(t.cy, 200);
+    EXPECT_EQ(t.cy, 176);
     EXPECT_EQ(t.menu, u"");
     EXPECT_EQ(t.windowClass, u"");
     EXPECT_EQ(t.caption, u"configration - Title plugin");
