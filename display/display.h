@@ -62,7 +62,9 @@ const UINT WM_PICKED_COLOR = WM_APP + 1;
 void OpenOutlinePicker(HWND window);
 void TakePickedColor(HWND window);
 void ClosePicker();
-// Choices and the title file's write still owed: tried from the frames.
+// Choices and the title file's write still owed: tried from the frames,
+// each this long after its last try.
+const DWORD kRetryMs = 250;
 void CatchUp(const VisModule* module);
 
 // nowplaying.txt beside the settings file, while the option is on: the
@@ -99,6 +101,9 @@ void DropLayer();
 // (false for other items).
 void AppendLookItems(HMENU menu);
 bool ChooseLook(HWND window, UINT id);
+// A choice of the appearance from the menu (a kChoice* key, already in
+// memory): in effect at once, saved now or at the first chance.
+void LookChosen(HWND window, int choice);
 
 // Titles in scripts the chosen font lacks (display/scripts.cpp). The runs of
 // the title that need other faces, found with the chosen font selected in

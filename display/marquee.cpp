@@ -32,9 +32,6 @@ int __cdecl VisRender(VisModule* module) {
     return 0;
 }
 
-// How often a frame tries again what could not be written.
-static const DWORD kRetryMs = 250;
-
 void CatchUp(const VisModule* module) {
     DisplayState& s = g_state;
     RetryTitleFile(module);
@@ -112,11 +109,7 @@ void AppendScrollItems(HMENU menu) {
 bool ChooseScrolling(HWND window, UINT id) {
     if (id < IDM_SCROLL_LOOP || id > IDM_SCROLL_ONCE) return false;
     g_state.scrollMode = (int)(id - IDM_SCROLL_LOOP);
-    // In effect at once, saved now or at the first chance.
-    NoteChoice(kChoiceScrollMode);
-    const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
-    if (module) SaveChoices(module, true);
     // The mode is part of the picture: the marquee starts again from its start.
-    if (!ComposeTitle(NULL)) RequestRedraw();
+    LookChosen(window, kChoiceScrollMode);
     return true;
 }

@@ -179,8 +179,7 @@ void AppendLookItems(HMENU menu) {
     AppendMenuA(menu, MF_STRING, IDM_OUTLINE_COLOR, ItemText("Outline colour...", kChoiceOutlineColor, buffer));
 }
 
-// A look chosen is in effect at once, and saved now or at the first chance.
-static void LookChosen(HWND window, int choice) {
+void LookChosen(HWND window, int choice) {
     NoteChoice(choice);
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
     if (module) SaveChoices(module, true);

@@ -5,8 +5,7 @@
 #include "settings/settings.h"
 
 // A write that fails (a reader holding the file) is owed and tried again
-// from the frames this often.
-static const DWORD kRetryMs = 250;
+// from the frames (kRetryMs).
 // A reader's moment is waited out within the write: tries, 10 ms apart.
 static const int kReplaceTries = 4;
 // At the stop the empty title is tried this long, then written in place.
