@@ -111,8 +111,16 @@ static int ReadItemNumber(HWND dialog, int id) {
     return ParseDecimal(text);
 }
 
+static void SetCheck(HWND dialog, int id, int on) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+static bool Checked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 void ReadScrollControls(HWND dialog) {
-    g_state.scrollEnabled = SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    g_state.scrollEnabled = Checked(dialog, IDC_SCROLL_ENABLED) ? 1 : 0;
     g_state.scrollStep = ReadItemNumber(dialog, IDC_SCROLL_STEP);
     g_state.scrollInterval = ReadItemNumber(dialog, IDC_SCROLL_INTERVAL);
 }
@@ -124,14 +132,6 @@ static void ReadFormatControl(HWND dialog) {
     LockFont();
     lstrcpynA(g_state.titleFormat, format, kTemplateLimit);
     UnlockFont();
-}
-
-static void SetCheck(HWND dialog, int id, int on) {
-    SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-static bool Checked(HWND dialog, int id) {
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 static void InitShowControls(HWND dialog) {
@@ -184,8 +184,7 @@ static void InitDialog(HWND dialog) {
     lstrcpynA(face, g_state.font.lfFaceName, LF_FACESIZE);
     UnlockFont();
     ShowFaceName(dialog, face);
-    SendDlgItemMessageA(dialog, IDC_SCROLL_ENABLED, BM_SETCHECK, g_state.scrollEnabled ? BST_CHECKED : BST_UNCHECKED,
-                        0);
+    SetCheck(dialog, IDC_SCROLL_ENABLED, g_state.scrollEnabled);
     g_state.speedShown = 1;
     SetItemNumber(dialog, IDC_SCROLL_STEP, g_state.scrollStep);
     SetItemNumber(dialog, IDC_SCROLL_INTERVAL, g_state.scrollInterval);
@@ -249,10 +248,15 @@ static void SaveShowChoices(HWND dialog) {
     if (!SaveShow(DialogModule(dialog))) TellSaveFailed(dialog, DialogModule(dialog));
 }
 
-static void Apply(HWND dialog) {
+// What OK and Apply take from the fields before saving the appearance.
+static void TakeFields(HWND dialog) {
     ReadScrollControls(dialog);
     ReadFormatControl(dialog);
     SaveShowChoices(dialog);
+}
+
+static void Apply(HWND dialog) {
+    TakeFields(dialog);
     // The handle stays stale after the user closed the window.
     if (!TitleWindowLive() || !IsWindow(g_state.titleWnd)) return;
     const VisModule* module = (const VisModule*)GetWindowLongPtrA(g_state.titleWnd, GWLP_USERDATA);
@@ -265,9 +269,7 @@ static void Apply(HWND dialog) {
 static INT_PTR OnCommand(HWND dialog, WPARAM command) {
     switch (command) {
     case IDOK:
-        ReadScrollControls(dialog);
-        ReadFormatControl(dialog);
-        SaveShowChoices(dialog);
+        TakeFields(dialog);
         Save(dialog, DialogModule(dialog));
         EndDialog(dialog, 1);
         return 1;
