@@ -4,6 +4,13 @@
 
 #include <cstring>
 
+// OUTLINE_PLAIN builds the four-bytes-a-step path alone, for its tests.
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(OUTLINE_PLAIN)
+#include <cpuid.h>
+#include <emmintrin.h>
+#define OUTLINE_SSE2 1
+#endif
+
 int32_t OutlineWidth(int32_t level, int32_t height) {
     level = OutlineLevel(level);
     if (level == kOutlineNone) return 0;
@@ -24,9 +31,81 @@ static inline uint32_t Larger4(uint32_t a, uint32_t b) {
     return b ^ ((a ^ b) & ((atLeast >> 7) * 0xFFu));
 }
 
-// out[i] = the larger of a[i] and b[i], four at a time.
-static void LargerRun(uint8_t* out, const uint8_t* a, const uint8_t* b, int32_t count) {
+#ifdef OUTLINE_SSE2
+// Whether this processor has SSE2: every x86-64 one does; a 32-bit player
+// may still run on one without it.
+static bool HasSse2() {
+#ifdef __x86_64__
+    return true;
+#else
+    unsigned a, b, c, d;
+    return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2);
+#endif
+}
+
+static inline __attribute__((target("sse2"))) __m128i Load(const void* at) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(at));
+}
+static inline __attribute__((target("sse2"))) void Store(void* at, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(at), v);
+}
+
+// LargerRun sixteen at a time; how many it did.
+__attribute__((target("sse2"))) static int32_t LargerRun16(uint8_t* out, const uint8_t* a, const uint8_t* b,
+                                                            int32_t count) {
     int32_t i = 0;
+    for (; i + 16 <= count; i += 16) Store(out + i, _mm_max_epu8(Load(a + i), Load(b + i)));
+    return i;
+}
+
+// MaskToCoverage's three sweeps over every pixel, sixteen at a time; each
+// returns how many it did. Every step reads before it writes, and writes
+// only bytes no later step reads.
+__attribute__((target("sse2"))) static int64_t CoverageOf16(uint8_t* bytes, const uint32_t* pixels, int64_t count) {
+    const __m128i low = _mm_set1_epi32(0xFF);
+    int64_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m128i q[4];
+        for (int j = 0; j < 4; ++j) {
+            const __m128i v = Load(pixels + i + 4 * j);
+            q[j] = _mm_and_si128(_mm_max_epu8(v, _mm_max_epu8(_mm_srli_epi32(v, 8), _mm_srli_epi32(v, 16))), low);
+        }
+        Store(bytes + i, _mm_packus_epi16(_mm_packs_epi32(q[0], q[1]), _mm_packs_epi32(q[2], q[3])));
+    }
+    return i;
+}
+__attribute__((target("sse2"))) static int64_t PairUp16(uint8_t* pairs, const uint8_t* cover, const uint8_t* wide,
+                                                         int64_t count) {
+    int64_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i c = Load(cover + i), w = Load(wide + i);
+        Store(pairs + 2 * i, _mm_unpacklo_epi8(c, w));
+        Store(pairs + 2 * i + 16, _mm_unpackhi_epi8(c, w));
+    }
+    return i;
+}
+__attribute__((target("sse2"))) static int64_t Spread16(uint32_t* pixels, const uint8_t* pairs, int64_t count) {
+    const __m128i zero = _mm_setzero_si128();
+    int64_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i v = Load(pairs + 2 * i);
+        Store(pixels + i, _mm_unpacklo_epi16(v, zero));
+        Store(pixels + i + 4, _mm_unpackhi_epi16(v, zero));
+    }
+    return i;
+}
+#else
+static bool HasSse2() { return false; }
+static int32_t LargerRun16(uint8_t*, const uint8_t*, const uint8_t*, int32_t) { return 0; }
+static int64_t CoverageOf16(uint8_t*, const uint32_t*, int64_t) { return 0; }
+static int64_t PairUp16(uint8_t*, const uint8_t*, const uint8_t*, int64_t) { return 0; }
+static int64_t Spread16(uint32_t*, const uint8_t*, int64_t) { return 0; }
+#endif
+
+// out[i] = the larger of a[i] and b[i], sixteen at a time with `simd`, else
+// four. Each step reads before it writes, so out may be a with b ahead of it.
+static void LargerRun(bool simd, uint8_t* out, const uint8_t* a, const uint8_t* b, int32_t count) {
+    int32_t i = simd ? LargerRun16(out, a, b, count) : 0;
     for (; i + 4 <= count; i += 4) {
         uint32_t x, y;
         memcpy(&x, a + i, 4);
@@ -88,6 +167,7 @@ struct Planes {
     uint8_t *cover, *wide, *fromStart, *toEnd;
     int32_t w, h;
     int32_t scratchRows;  // of the running maxima's planes in use, over and over
+    bool simd;            // sixteen bytes a step
 };
 
 // Row y of a plane, from column x0.
@@ -112,47 +192,56 @@ static inline uint8_t SpanMax(uint8_t toEndAtS, uint8_t fromStartAtE, int32_t s,
     return Larger(toEndAtS, fromStartAtE);
 }
 
-// Running maxima of 2k + 1 points along each row of columns x0..x0+n-1
-// (van Herk / Gil-Werman: three sweeps whatever k); `cyclic` joins the
-// segment's ends.
+// Running maxima of 2k + 1 points along each row of columns x0..x0+n-1;
+// `cyclic` joins the segment's ends. Each row is laid out in scratch with k
+// points either side (none past a plain segment's ends, the other end's
+// round a cyclic one), where doubling runs take the maxima of 2, 4, 8...
+// points: log k steps of the whole row, sixteen points at a time.
 static void RowPass(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t k) {
     if (k <= 0 || n <= 0) return;
-    const int32_t L = 2 * k + 1;
+    if (!cyclic && k > n - 1) k = n - 1;  // beyond that every window is the whole row
+    const int32_t L = 2 * k + 1, len = n + 2 * k;
+    int32_t span = 1;  // the largest power of two up to L
+    while (2 * span <= L) span *= 2;
+    uint8_t* const line = p.fromStart;  // and on into toEnd
     for (int32_t y = 0; y < p.h; ++y) {
-        uint8_t *wide = RowOf(p.wide, p, y, x0), *g = ScratchOf(p.fromStart, p, 0, x0), *e = ScratchOf(p.toEnd, p, 0, x0);
+        uint8_t* wide = RowOf(p.wide, p, y, x0);
         if (cyclic && L >= n) {  // every point sees the whole ring
             uint8_t m = 0;
             for (int32_t i = 0; i < n; ++i) m = Larger(m, wide[i]);
-            for (int32_t i = 0; i < n; ++i) wide[i] = m;
+            memset(wide, m, n);
             continue;
         }
-        for (int32_t i = 0, b = 0; i < n; ++i, b = b + 1 == L ? 0 : b + 1)
-            g[i] = b ? Larger(wide[i], g[i - 1]) : wide[i];
-        for (int32_t i = n - 1, b = (n - 1) % L; i >= 0; --i, b = b ? b - 1 : L - 1)
-            e[i] = i + 1 < n && b != L - 1 ? Larger(wide[i], e[i + 1]) : wide[i];
-        // The windows inside the row at once, then those reaching past an end.
-        if (n > 2 * k) LargerRun(wide + k, e, g + 2 * k, n - 2 * k);
-        for (int32_t i = 0; i < n; ++i) {
-            if (i == k && n > 2 * k) i = n - k;
-            const int32_t s = i - k, t = i + k;
-            if (!cyclic)
-                wide[i] = SpanMax(e[s < 0 ? 0 : s], g[t >= n ? n - 1 : t], s < 0 ? 0 : s, t >= n ? n - 1 : t, L, s < 0,
-                                  t >= n);
-            else if (s < 0)  // round the seam: s..n-1 and 0..t
-                wide[i] = Larger(SpanMax(e[s + n], g[n - 1], s + n, n - 1, L, false, true), g[t]);
-            else
-                wide[i] = Larger(SpanMax(e[s], g[n - 1], s, n - 1, L, false, true), g[t - n]);
+        if (len > 2 * static_cast<int64_t>(p.w) * p.h) {  // scratch too short (a single row): window by window
+            memcpy(line, wide, n);
+            for (int32_t i = 0; i < n; ++i) {
+                uint8_t m = 0;
+                for (int32_t j = i > k ? i - k : 0; j <= i + k && j < n; ++j) m = Larger(m, line[j]);
+                wide[i] = m;
+            }
+            continue;
         }
+        if (cyclic) {  // here k < n / 2
+            memcpy(line, wide + n - k, k);
+            memcpy(line + k + n, wide, k);
+        } else {
+            memset(line, 0, k);
+            memset(line + k + n, 0, k);
+        }
+        memcpy(line + k, wide, n);
+        for (int32_t s = 1; s < span; s *= 2) LargerRun(p.simd, line, line, line + s, len - s);
+        // Point i's window is line[i .. i + L - 1]: two runs of `span`.
+        LargerRun(p.simd, wide, line, line + L - span, n);
     }
 }
 
 // One row's running maxima `run` from its widening and the line's next
 // (or previous) point's in `other`, at column i + dx there; a column off a
 // segment that is not cyclic has none.
-static void RunFrom(uint8_t* __restrict run, const uint8_t* __restrict wide, const uint8_t* __restrict other, int32_t n,
-                    int32_t dx, bool cyclic) {
+static void RunFrom(bool simd, uint8_t* __restrict run, const uint8_t* __restrict wide,
+                    const uint8_t* __restrict other, int32_t n, int32_t dx, bool cyclic) {
     const int32_t lo = dx < 0 ? -dx : 0, hi = dx > 0 ? n - dx : n;  // columns whose point is inside
-    if (lo < hi) LargerRun(run + lo, wide + lo, other + lo + dx, hi - lo);
+    if (lo < hi) LargerRun(simd, run + lo, wide + lo, other + lo + dx, hi - lo);
     for (int32_t i = 0; i < n; ++i) {
         if (i == lo && lo < hi) i = hi;
         if (i >= n) break;
@@ -163,14 +252,14 @@ static void RunFrom(uint8_t* __restrict run, const uint8_t* __restrict wide, con
 // A run of a row's window maxima: the larger of the maxima to the block's
 // end at its start and from the block's start at its end (`mode` 0), or
 // one of them where the window lies in one block at a line's end (1, 2).
-static void Combine(uint8_t* __restrict out, const uint8_t* __restrict toEnd, const uint8_t* __restrict fromStart,
-                    int32_t count, int mode) {
+static void Combine(bool simd, uint8_t* __restrict out, const uint8_t* __restrict toEnd,
+                    const uint8_t* __restrict fromStart, int32_t count, int mode) {
     if (mode == 1)
         memcpy(out, fromStart, count);
     else if (mode == 2)
         memcpy(out, toEnd, count);
     else
-        LargerRun(out, toEnd, fromStart, count);
+        LargerRun(simd, out, toEnd, fromStart, count);
 }
 
 // Running maxima along lines of direction (dx, dy), dy 1 or 2: the
@@ -194,7 +283,7 @@ static void SlantRow(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_
     const bool sameBlock = (t - up) / L == (t + down) / L, sClipped = up < k, eClipped = down < k;
     const int mode = sameBlock && (sClipped || eClipped) ? (sClipped ? 1 : 2) : 0;
     if (!cyclic) {
-        Combine(wide + lo, toEnd + lo + sOff, fromStart + lo + eOff, hi - lo, mode);
+        Combine(p.simd, wide + lo, toEnd + lo + sOff, fromStart + lo + eOff, hi - lo, mode);
     } else {
         // Up to three runs, in each of which neither end wraps or both do.
         int32_t cutS = n - sOff, cutE = n - eOff;
@@ -210,7 +299,7 @@ static void SlantRow(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_
             int32_t sx = from + sOff, ex = from + eOff;
             sx -= sx >= n ? n : 0;
             ex -= ex >= n ? n : 0;
-            Combine(wide + from, toEnd + sx, fromStart + ex, count, mode);
+            Combine(p.simd, wide + from, toEnd + sx, fromStart + ex, count, mode);
         }
     }
     // Near a side of a segment that is not cyclic the line may leave it.
@@ -245,16 +334,16 @@ static void SlantPass(Planes p, int32_t x0, int32_t n, bool cyclic, int32_t dx, 
         for (int32_t y = top; y < end; ++y) {
             uint8_t *run = ScratchOf(p.fromStart, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
             if (y - dy >= top)
-                RunFrom(run, wide, ScratchOf(p.fromStart, p, y - dy, x0), n, -dx, cyclic);
+                RunFrom(p.simd, run, wide, ScratchOf(p.fromStart, p, y - dy, x0), n, -dx, cyclic);
             else
-                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+                memcpy(run, wide, n);
         }
         for (int32_t y = end - 1; y >= top; --y) {
             uint8_t *run = ScratchOf(p.toEnd, p, y, x0), *wide = RowOf(p.wide, p, y, x0);
             if (y + dy < end)
-                RunFrom(run, wide, ScratchOf(p.toEnd, p, y + dy, x0), n, dx, cyclic);
+                RunFrom(p.simd, run, wide, ScratchOf(p.toEnd, p, y + dy, x0), n, dx, cyclic);
             else
-                for (int32_t i = 0; i < n; ++i) run[i] = wide[i];
+                memcpy(run, wide, n);
         }
         for (; next < p.h; ++next) {
             const int32_t below = (p.h - 1 - next) / dy;
@@ -306,27 +395,30 @@ void MaskToCoverage(uint32_t* pixels, int32_t w, int32_t h, int32_t r, int32_t r
         WidenByDisc(pixels, w, h, r, ring);
         return;
     }
+    const bool simd = HasSse2();
     // Byte i is in pixel i / 4, already read.
     uint8_t* const bytes = reinterpret_cast<uint8_t*>(pixels);
-    for (int64_t i = 0; i < count; ++i) bytes[i] = MaskCoverage(pixels[i]);
-    const Planes p = {bytes, bytes + count, bytes + 2 * count, bytes + 3 * count, w, h, h};
-    for (int64_t i = 0; i < count; ++i) p.wide[i] = p.cover[i];
+    int64_t done = simd ? CoverageOf16(bytes, pixels, count) : 0;
+    for (int64_t i = done; i < count; ++i) bytes[i] = MaskCoverage(pixels[i]);
+    const Planes p = {bytes, bytes + count, bytes + 2 * count, bytes + 3 * count, w, h, h, simd};
+    memcpy(p.wide, p.cover, count);
     // Columns past the ring (none in a composition, where the ring fills
     // the surface) see every column; the ring's columns only the ring, round.
-    if (ring < w) WidenByPolygon(p, 0, w, false, r);
-    if (ring > 0) {
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < ring; ++x) RowOf(p.wide, p, y, 0)[x] = RowOf(p.cover, p, y, 0)[x];
-        WidenByPolygon(p, 0, ring, true, r);
+    if (ring < w) {
+        WidenByPolygon(p, 0, w, false, r);
+        for (int32_t y = 0; y < h && ring > 0; ++y) memcpy(RowOf(p.wide, p, y, 0), RowOf(p.cover, p, y, 0), ring);
     }
+    if (ring > 0) WidenByPolygon(p, 0, ring, true, r);
     // Back to pixels: pairs in the last half, then each pixel from its pair,
     // which lies at or past the pixel's own bytes.
     uint8_t* const pairs = bytes + 2 * count;
-    for (int64_t i = 0; i < count; ++i) {
+    done = simd ? PairUp16(pairs, p.cover, p.wide, count) : 0;
+    for (int64_t i = done; i < count; ++i) {
         pairs[2 * i] = p.cover[i];
         pairs[2 * i + 1] = p.wide[i];
     }
-    for (int64_t i = 0; i < count; ++i) pixels[i] = pairs[2 * i] | static_cast<uint32_t>(pairs[2 * i + 1]) << 8;
+    done = simd ? Spread16(pixels, pairs, count) : 0;
+    for (int64_t i = done; i < count; ++i) pixels[i] = pairs[2 * i] | static_cast<uint32_t>(pairs[2 * i + 1]) << 8;
 }
 
 // 0..255*255 scaled to 0..255, rounded; monotonic, so a colour channel

@@ -122,6 +122,7 @@ TEST(Outline, WideningWithinAPixelOfTheDisc) {
         {"a ring narrower than the mask", 12, 60, 40, 45, {{2, 20}, {40, 20}}},
         {"text on the top row", 46, 140, 60, 0, {{70, 0}}, 4},
         {"text on the bottom row and a side", 23, 80, 40, 0, {{0, 39}}, 5},
+        {"a single row, shorter than its windows", 60, 20, 1, 0, {{18, 0}, {3, 0}}, 44},
     };
     const uint8_t levels[] = {255, 128, 40};
     for (const Row& row : rows) {
