@@ -370,7 +370,7 @@ static Pieces PiecesFor(int32_t r) {
 }
 
 // Widening by the polygon over columns x0..x0+n-1: each piece a pass whose
-// cost does not depend on its length.
+// cost does not depend on its length, but for the rows' (log of it).
 static void WidenByPolygon(const Planes& p, int32_t x0, int32_t n, bool cyclic, int32_t r) {
     const Pieces pieces = PiecesFor(r);
     RowPass(p, x0, n, cyclic, pieces.straight);

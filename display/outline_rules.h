@@ -27,7 +27,7 @@ inline uint8_t MaskCoverage(uint32_t pixel) {
 // becomes the text's coverage, byte 1 its widening by a disc of radius r
 // (the largest coverage within r pixels), bytes 2 and 3 zero. Up to r = 8
 // the disc is exact; beyond, a sixteen-sided polygon within a pixel of it
-// (up to r = 67), at a cost that does not grow with r; only along the
+// (up to r = 67), at a cost that grows with log r at most; only along the
 // surface's edges, where the text comes within r of them, it may fall short
 // (by up to r / 11 along the first and last rows, r / 4 along the sides of
 // a surface that is not a ring). With `ring` > 0 the first `ring`
